@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds the test build (AddressSanitizer and UBSan) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset test
+cmake --build --preset test
+QT_QPA_PLATFORM=offscreen ctest --preset test

@@ -1,0 +1,3 @@
+#include "app/snapvale2.h"
+
+int main(int argc, char** argv) { return snapvale::Main(argc, argv); }

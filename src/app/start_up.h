@@ -1,0 +1,44 @@
+#pragma once
+
+// The values the whole run shares: where the program lives, which folder is catalogued and
+// which folders were used before. Start-up fills them from the settings file; the windows read
+// and replace them. Kept in one object, not in globals, so that tests can start the program's
+// logic with a folder of their own.
+
+#include <string>
+#include <vector>
+
+namespace snapvale {
+
+// The platform's directory separator; every folder the program holds ends in it, and paths are
+// formed by plain concatenation.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+inline constexpr char kSettingsFileName[] = "Snapvale2.ini";
+
+struct AppState
+{
+    std::string AppFolder; // the program's folder, ending in kSeparator; never changes
+    std::string ImageFolder; // the catalogued folder, ending in kSeparator
+    // Folders chosen before, oldest first. Never empty: an empty history is the single entry "".
+    std::vector<std::string> FolderHistory { "" };
+
+    std::string SettingsFile() const { return AppFolder + kSettingsFileName; }
+};
+
+// `folder` with kSeparator appended unless it already ends in one (so "" becomes the root).
+std::string WithTrailingSeparator(std::string folder);
+
+// The image folder used when the settings name none: the game's install folder, under the
+// user's default Wine prefix on systems other than Windows.
+std::string DefaultImageFolder();
+
+// Reads the image folder and the folder history from the settings file in `programFolder`.
+// Writes nothing; a missing file, section or key gives the defaults.
+AppState ReadStartupState(const std::string& programFolder);
+
+} // namespace snapvale

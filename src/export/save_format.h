@@ -1,0 +1,28 @@
+#pragma once
+
+// How a chosen file name is written, and which name a save proposes.
+
+#include <optional>
+#include <string>
+
+namespace snapvale {
+
+enum class SaveFormat {
+    Bitmap,
+    Jpeg,
+};
+
+inline constexpr int kJpegQuality = 80;
+inline constexpr char kRegionFileName[] = "svtemp";
+inline constexpr char kSaveFilter[] = "Windows Bitmap(*.bmp)|*.bmp|Jpeg(*.jpg)|*.jpg";
+
+// A name ending in "bmp" in any letter case is a Windows bitmap; every other name, with or
+// without an extension, is a JPEG. No extension is ever added.
+SaveFormat FormatForPath(const std::string& path);
+
+// The name proposed for saving the view while the tree row showing `rowText` is selected: the
+// file name up to its first ".". Nothing when the row is not a file row (empty, the root, or a
+// date), since then there is no file to name the picture after.
+std::optional<std::string> ProposedSaveName(const std::string& rowText);
+
+} // namespace snapvale

@@ -1,0 +1,90 @@
+#include "dialogs/version_dialog.h"
+
+#include "dialogs/version_text.h"
+
+#include <QFrame>
+#include <QLabel>
+
+namespace snapvale {
+
+namespace {
+
+    constexpr int Px(int twips) { return (twips + 7) / 15; }
+
+    // The version is the project's version, set once in the build.
+    constexpr int kVersionMajor = SNAPVALE_VERSION_MAJOR;
+    constexpr int kVersionMinor = SNAPVALE_VERSION_MINOR;
+    constexpr int kVersionRevision = SNAPVALE_VERSION_PATCH;
+
+    const char* const kSupportMail = "support@snapvale2.example";
+    const char* const kSupportPage = "https://github.com/snapvale2/snapvale2";
+
+    // A label that grows with its text from its top-left corner.
+    QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
+    {
+        auto* label = new QLabel(text, parent);
+        label->setObjectName(name);
+        label->move(Px(left), Px(top));
+        label->adjustSize();
+        return label;
+    }
+
+    QFrame* AddRule(QWidget* parent, const char* name, int top, QPalette::ColorRole role)
+    {
+        auto* line = new QFrame(parent);
+        line->setObjectName(name);
+        line->setGeometry(Px(120), Px(top), Px(5760) - Px(120), 1);
+        line->setAutoFillBackground(true);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Window, parent->palette().color(role));
+        line->setPalette(palette);
+        return line;
+    }
+
+} // namespace
+
+frmVersion::frmVersion(QWidget* owner)
+    : QDialog(owner)
+{
+    setObjectName("frmVersion");
+    setWindowTitle(QStringLiteral("Snapvale2 - Version情報"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Px(5910), Px(1950));
+
+    AddLabel(this, "Label1",
+        QStringLiteral("Snapvale2 - TGA形式のファイルを日付別に閲覧・保存できます。"), 120, 120);
+    // Two lines, shadow over highlight, make an etched rule.
+    AddRule(this, "Line1(0)", 360, QPalette::Dark);
+    AddRule(this, "Line1(1)", 375, QPalette::Light);
+    lblVersion = AddLabel(this, "lblVersion", QStringLiteral("Version"), 120, 480);
+    lblDesc = AddLabel(this, "lblDesc", QStringLiteral("Desc"), 120, 720);
+    lblSupport = AddLabel(this, "lblSupport", QStringLiteral("Support"), 5205, 1200);
+    lblSupport->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Form_Load();
+}
+
+void frmVersion::Form_Load()
+{
+    lblVersion->setText(
+        QString::fromStdString(VersionLine(kVersionMajor, kVersionMinor, kVersionRevision)));
+    lblVersion->adjustSize();
+    lblDesc->setText(
+        QStringLiteral("このソフトウェアはフリーウェアです。\n"
+                       "Copyright (C) 2026 Snapvale2 developers. All rights reserved."));
+    lblDesc->adjustSize();
+    // The support lines keep their right edge at the right margin and grow to the left.
+    const int rightEdge = Px(5790);
+    lblSupport->setText(QStringLiteral("お問い合わせ・サポートページ\nE-mail: %1\nWeb: %2")
+                            .arg(QLatin1String(kSupportMail), QLatin1String(kSupportPage)));
+    lblSupport->adjustSize();
+    lblSupport->move(rightEdge - lblSupport->width(), lblSupport->y());
+}
+
+void frmVersion::ShowModal(QWidget* owner)
+{
+    frmVersion dialog(owner);
+    dialog.exec();
+}
+
+} // namespace snapvale

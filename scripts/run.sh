@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the program and starts it.
+# Sets up what is missing, builds the program and starts it. On the first start of a fresh
+# build (no settings file beside the program yet) it writes a folder of sample screenshots and
+# points the settings at it, so there is something to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,6 +10,11 @@ cmake --preset release
 cmake --build --preset release
 
 program=build/release/src/snapvale2
+settings=build/release/src/Snapvale2.ini
+if [[ ! -e "$settings" ]]; then
+  build/release/tools/make_samples "$PWD/samples" "$settings"
+fi
+
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "No display: starting the program on a virtual X display (xvfb-run)."
   exec xvfb-run -a -s "-screen 0 1280x800x24" "$program" "$@"

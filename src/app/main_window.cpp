@@ -1,9 +1,25 @@
 #include "app/main_window.h"
 
+#include "app/private_profile.h"
+#include "catalogue/folder_scan.h"
+#include "dialogs/option_dialog.h"
+#include "dialogs/version_dialog.h"
+#include "export/bmp_writer.h"
+#include "export/save_format.h"
+#include "platform/clipboard.h"
+#include "platform/folder_browser.h"
+#include "platform/jpeg_writer.h"
+#include "platform/picture_image.h"
+#include "platform/qt_text.h"
+#include "platform/qt_tree_grid.h"
+#include "platform/save_dialog.h"
+#include "viewer/image_view.h"
+#include "viewer/thumbnail_tray.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -11,64 +27,101 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
+#include <cmath>
+#include <iostream>
 
-#include "app/private_profile.h"
-#include "platform/qt_text.h"
+// The program's own pictures live in a static library, which must register them itself; the
+// macro has to stand outside any namespace.
+static void InitResources() { Q_INIT_RESOURCE(snapvale2); }
 
 namespace snapvale {
 
 namespace {
 
-// The window is laid out in twips at 15 twips per pixel, the scale of a 96-dpi display.
-constexpr double kTwipsPerPixel = 15.0;
-constexpr int Px(int twips) { return static_cast<int>(twips / kTwipsPerPixel + 0.5); }
+    // The window is laid out in twips at 15 twips per pixel, the scale of a 96-dpi display.
+    int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
-struct Rect
-{
-    int left, top, width, height; // twips
-    QRect pixels() const { return { Px(left), Px(top), Px(width), Px(height) }; }
-};
+    struct Rect
+    {
+        int left, top, width, height; // twips
+        QRect pixels() const
+        {
+            return { Px(static_cast<float>(left)), Px(static_cast<float>(top)),
+                Px(static_cast<float>(width)), Px(static_cast<float>(height)) };
+        }
+    };
 
-constexpr int kClientWidth = 12375;
-constexpr int kClientHeight = 7305;
-constexpr Rect kTreeRect { 0, 0, 2655, 6615 };
-constexpr Rect kFileInfoRect { 0, 6640, 2620, 615 };
-constexpr Rect kFileDateRect { 120, 240, 2295, 255 };
-constexpr Rect kViewRect { 2640, 0, 9660, 7260 };
-constexpr Rect kCopyRect { 840, 0, 735, 495 };
-constexpr Rect kSelectionRect { 0, 0, 735, 375 };
-constexpr Rect kPreviewRect { 3600, 2400, 9660, 7260 };
-constexpr Rect kTrayScrollRect { 9360, 0, 255, 7215 };
-constexpr Rect kTrayRect { 0, 0, 5415, 3615 };
-// The view's sunken border, which leaves an inner area of 640 x 480 pixels.
-constexpr int kViewBorder = 2;
-// How far below the view pane's bottom edge the hidden pane waits, out of sight.
-constexpr int kPaneGap = 100;
+    constexpr int kClientWidth = 12375;
+    constexpr int kClientHeight = 7305;
+    constexpr Rect kTreeRect{ 0, 0, 2655, 6615 };
+    constexpr Rect kFileInfoRect{ 0, 6640, 2620, 615 };
+    constexpr Rect kFileDateRect{ 120, 240, 2295, 255 };
+    constexpr Rect kViewRect{ 2640, 0, 9660, 7260 };
+    constexpr Rect kPreviewRect{ 3600, 2400, 9660, 7260 };
+    constexpr int kTrayScrollLeft = 9360;
+    constexpr int kTrayScrollWidth = 255;
+    constexpr int kFileNameLabelHeight = 255;
+    // The panes' sunken border, which leaves an inner area of 640 x 480 pixels.
+    constexpr int kPaneBorder = 2;
+    // How far below the view pane's bottom edge the hidden pane waits, out of sight.
+    constexpr int kPaneGap = 100;
 
-const char* const kRootCaption = "Snapvale";
+    const char* const kDesignCaption = "Snapvale";
 
-QFrame* MakePane(QWidget* parent, const char* name, const Rect& rect)
-{
-    auto* pane = new QFrame(parent);
-    pane->setObjectName(name);
-    pane->setGeometry(rect.pixels());
-    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pane->setLineWidth(kViewBorder);
-    pane->setAutoFillBackground(true);
-    return pane;
-}
+    QIcon RowIcon(const char* themeName, const char* resource)
+    {
+        return QIcon::fromTheme(
+            QString::fromLatin1(themeName), QIcon(QStringLiteral(":/icons/%1.png").arg(resource)));
+    }
+
+    // Sends the wheel over the tray to its scroll bar, as users of a scrolling list expect.
+    class WheelToScrollBar : public QObject
+    {
+    public:
+        WheelToScrollBar(QScrollBar* target, QObject* parent)
+            : QObject(parent)
+            , target_(target)
+        {
+        }
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() != QEvent::Wheel || !target_->isEnabled())
+                return false;
+            const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+            if (delta != 0)
+                target_->setValue(target_->value() + (delta > 0 ? -1 : 1));
+            return true;
+        }
+
+    private:
+        QScrollBar* target_;
+    };
 
 } // namespace
 
-frmMain::frmMain(AppState& state, QWidget* parent)
+frmMain::frmMain(AppState& state, MainWindowDialogs dialogs, QWidget* parent)
     : QMainWindow(parent)
     , state_(state)
+    , dialogs_(dialogs)
 {
+    InitResources();
+    if (!dialogs_.saveDialog) {
+        ownSaveDialog_ = std::make_unique<QtSaveDialog>();
+        dialogs_.saveDialog = ownSaveDialog_.get();
+    }
+    if (!dialogs_.folderBrowser) {
+        ownFolderBrowser_ = std::make_unique<QtFolderBrowser>();
+        dialogs_.folderBrowser = ownFolderBrowser_.get();
+    }
+
     setObjectName("frmMain");
-    setWindowTitle(kRootCaption);
+    setWindowTitle(kDesignCaption);
     // A fixed single border: no maximise button, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     CreateControls();
     CreateMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -79,7 +132,14 @@ frmMain::frmMain(AppState& state, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The tree stops listening before the grid and its widget go.
+    tree_.reset();
+    grid_.reset();
+}
+
+TreeGrid& frmMain::grid() { return *grid_; }
 
 void frmMain::CreateControls()
 {
@@ -91,11 +151,10 @@ void frmMain::CreateControls()
     vfgTree = new QTreeWidget(client);
     vfgTree->setObjectName("vfgTree");
     vfgTree->setGeometry(kTreeRect.pixels());
-    vfgTree->setHeaderHidden(true);
     QFont treeFont;
     treeFont.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                           QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                           QStringLiteral("IPAGothic"), QStringLiteral("sans-serif") });
+        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("IPAGothic"), QStringLiteral("sans-serif") });
     treeFont.setStyleHint(QFont::SansSerif);
     treeFont.setPointSize(9);
     vfgTree->setFont(treeFont);
@@ -107,22 +166,39 @@ void frmMain::CreateControls()
     lblFileDate->setObjectName("lblFileDate");
     lblFileDate->setGeometry(kFileDateRect.pixels());
 
-    pctView = MakePane(client, "pctView", kViewRect);
-    pctCopy = new QFrame(pctView);
-    pctCopy->setObjectName("pctCopy");
-    pctCopy->setGeometry(kCopyRect.pixels());
-    shpRect = new QFrame(pctView);
-    shpRect->setObjectName("shpRect");
-    shpRect->setGeometry(kSelectionRect.pixels());
-    shpRect->setFrameStyle(QFrame::Box | QFrame::Plain);
+    pctView = new ImageView(client);
+    pctView->setGeometry(kViewRect.pixels());
+    connect(pctView, &ImageView::RegionMenuRequested, this,
+        [this](const QPoint& at) { mnuPopup->popup(at); });
 
-    pctPreview = MakePane(client, "pctPreview", kPreviewRect);
-    vscrTray = new QScrollBar(Qt::Vertical, pctPreview);
+    auto* preview = new QFrame(client);
+    preview->setObjectName("pctPreview");
+    preview->setGeometry(kPreviewRect.pixels());
+    preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    preview->setLineWidth(kPaneBorder);
+    preview->setFocusPolicy(Qt::StrongFocus);
+    pctPreview = preview;
+    // The tray moves inside the pane's inner area; this viewport cuts it at the border.
+    auto* viewport = new QWidget(preview);
+    viewport->setObjectName("trayViewport");
+    viewport->setGeometry(preview->contentsRect());
+
+    const QSize inner = preview->contentsRect().size();
+    const TrayGeometry geometry =
+        TrayGeometry::ForPane(static_cast<float>(inner.width()) * kTwipsPerPixel,
+            static_cast<float>(inner.height()) * kTwipsPerPixel,
+            static_cast<float>(kTrayScrollWidth), static_cast<float>(kFileNameLabelHeight));
+    pctTray = new ThumbnailTray(geometry, viewport);
+    connect(pctTray, &ThumbnailTray::CellClicked, this, &frmMain::imgPreview_Click);
+
+    vscrTray = new QScrollBar(Qt::Vertical, viewport);
     vscrTray->setObjectName("vscrTray");
-    vscrTray->setGeometry(kTrayScrollRect.pixels());
-    pctTray = new QFrame(pctPreview);
-    pctTray->setObjectName("pctTray");
-    pctTray->setGeometry(kTrayRect.pixels());
+    vscrTray->setGeometry(Px(kTrayScrollLeft), 0, Px(kTrayScrollWidth), inner.height());
+    vscrTray->setSingleStep(1);
+    vscrTray->setPageStep(1);
+    vscrTray->setRange(0, 0);
+    connect(vscrTray, &QScrollBar::valueChanged, this, &frmMain::vscrTray_Change);
+    pctTray->installEventFilter(new WheelToScrollBar(vscrTray, this));
 
     imgDrive = new QLabel(client);
     imgDrive->setObjectName("imgDrive");
@@ -130,6 +206,16 @@ void frmMain::CreateControls()
     imgDate->setObjectName("imgDate");
     imgFile = new QLabel(client);
     imgFile->setObjectName("imgFile");
+    const QtTreeGrid::Icons icons{ RowIcon("drive-harddisk", "drive"),
+        RowIcon("folder-pictures", "date"), RowIcon("camera-photo", "file") };
+    imgDrive->setPixmap(icons.drive.pixmap(16, 16));
+    imgDate->setPixmap(icons.date.pixmap(16, 16));
+    imgFile->setPixmap(icons.file.pixmap(16, 16));
+
+    grid_ = std::make_unique<QtTreeGrid>(vfgTree, icons);
+    vfgTree->setFont(treeFont);
+    tree_ =
+        std::make_unique<DateTree>(*grid_, static_cast<DateTreeHost&>(*this), state_.ImageFolder);
 }
 
 void frmMain::CreateMenus()
@@ -141,7 +227,7 @@ void frmMain::CreateMenus()
     };
     // An item of a menu array: its object name carries the array's name and the item's index.
     const auto addItem = [](QMenu* menu, QList<QAction*>& array, const char* arrayName,
-                            const QString& caption, const QKeySequence& shortcut = {}) {
+                             const QString& caption, const QKeySequence& shortcut = {}) {
         QAction* item = caption == "-" ? menu->addSeparator() : menu->addAction(caption);
         item->setObjectName(QStringLiteral("%1(%2)").arg(arrayName).arg(array.size()));
         item->setShortcut(shortcut);
@@ -151,8 +237,10 @@ void frmMain::CreateMenus()
 
     mnuFiles = addMenu("mnuFiles", QStringLiteral("ファイル(&F)"));
     addItem(mnuFiles, mnuFile, "mnuFile", QStringLiteral("保存(&S)"), Qt::CTRL | Qt::Key_S);
+    // Saving to a chosen place does nothing yet; shown disabled so a click does not look broken.
     addItem(mnuFiles, mnuFile, "mnuFile", QStringLiteral("場所を指定して保存(&P)"),
-            Qt::CTRL | Qt::Key_P);
+        Qt::CTRL | Qt::Key_P)
+        ->setEnabled(false);
     addItem(mnuFiles, mnuFile, "mnuFile", QStringLiteral("-"));
     addItem(mnuFiles, mnuFile, "mnuFile", QStringLiteral("終了(&Q)"), Qt::CTRL | Qt::Key_Q);
 
@@ -175,7 +263,8 @@ void frmMain::CreateMenus()
 
     const auto connectArray = [this](const QList<QAction*>& array, void (frmMain::*handler)(int)) {
         for (int i = 0; i < array.size(); ++i)
-            connect(array[i], &QAction::triggered, this, [this, handler, i] { (this->*handler)(i); });
+            connect(
+                array[i], &QAction::triggered, this, [this, handler, i] { (this->*handler)(i); });
     };
     connectArray(mnuFile, &frmMain::mnuFile_Click);
     connectArray(mnuEdit, &frmMain::mnuEdit_Click);
@@ -190,15 +279,14 @@ void frmMain::Form_Load()
     ViewLeft = static_cast<float>(pctView->x());
     pctPreview->move(pctPreview->x(), pctView->height() + pctView->y() + kPaneGap);
 
-    pctTray->setGeometry(pctPreview->contentsRect());
-    pctTray->setFrameStyle(QFrame::NoFrame);
+    pctTray->setGeometry(QRect(QPoint(0, 0), pctPreview->contentsRect().size()));
 
     imgDrive->hide();
     imgFile->hide();
     imgDate->hide();
     lblFileDate->clear();
-    shpRect->hide();
-    pctCopy->hide();
+    pctView->HideSelection();
+    pctView->pctCopy()->hide();
     pctView->setCursor(Qt::CrossCursor);
 
     BuildHistoryMenu();
@@ -230,19 +318,186 @@ void frmMain::BuildHistoryMenu()
     }
 }
 
-void frmMain::SetupTree() { }
+void frmMain::SetupTree() { tree_->SetupTree(); }
 
-void frmMain::ShowDates() { }
+void frmMain::ShowDates() { tree_->ShowDates(); }
+
+void frmMain::SetCaption(const std::string& caption) { setWindowTitle(TextToQString(caption)); }
+
+void frmMain::ShowPane(QWidget* shown, QWidget* parked)
+{
+    // The parked pane waits below the view pane's bottom edge, measured before anything moves.
+    const int parkedTop = static_cast<int>(ViewTop) + pctView->height() + kPaneGap;
+    shown->move(static_cast<int>(ViewLeft), static_cast<int>(ViewTop));
+    parked->move(static_cast<int>(ViewLeft), parkedTop);
+}
+
+void frmMain::ShowImage()
+{
+    ShowPane(pctView, pctPreview);
+    const std::string name = grid_->RowData(grid_->CurrentRow());
+    if (name.empty() || name.find('/') != std::string::npos)
+        return;
+    setWindowTitle(TextToQString(kCaptionPrefix + name));
+    pctView->HideSelection();
+    const std::string path = state_.ImageFolder + name;
+    pctView->SetPicture(LoadTGAImage(path));
+    // A file deleted since the scan has no date to show.
+    lblFileDate->setText(TextToQString(FileDateTimeText(path).value_or("")));
+}
+
+void frmMain::ShowThumbnails()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowPane(pctPreview, pctView);
+
+    // The date's files are the rows below it, up to the next date row or a row without data.
+    std::vector<TrayCell> cells;
+    for (int row = grid_->CurrentRow() + 1; row < grid_->RowCount(); ++row) {
+        std::string name = grid_->RowData(row);
+        if (name.empty() || name.find('/') != std::string::npos)
+            break;
+        TrayCell cell;
+        cell.toolTip = TextToQString(FileDateTimeText(state_.ImageFolder + name).value_or(""));
+        cell.fileName = PathToQString(name);
+        cells.push_back(std::move(cell));
+    }
+
+    pctTray->hide();
+    pctTray->move(0, 0);
+    const int count = static_cast<int>(cells.size());
+    pctTray->SetCells(std::move(cells));
+    pctTray->resize(pctTray->width(), Px(pctTray->geometry().TrayHeight(count)));
+    pctTray->show();
+
+    vscrTray->setValue(0);
+    LoadThumbnails(0);
+    const TrayScroll scroll = pctTray->geometry().Scroll(
+        count, static_cast<float>(pctPreview->contentsRect().height()) * kTwipsPerPixel);
+    vscrTray->setEnabled(scroll.enabled);
+    if (scroll.enabled)
+        vscrTray->setRange(0, scroll.max);
+    QApplication::restoreOverrideCursor();
+}
+
+void frmMain::LoadThumbnails(int start)
+{
+    for (int k = start; k < start + kThumbnailBatch && k < pctTray->CellCount(); ++k) {
+        // A cell whose file gave no picture is tried again whenever a batch reaches it.
+        if (pctTray->HasPicture(k))
+            continue;
+        pctTray->SetPicture(
+            k, LoadTGAImage(state_.ImageFolder + PathFromQString(pctTray->Cell(k).fileName)));
+    }
+}
+
+void frmMain::vscrTray_Change()
+{
+    const int v = vscrTray->value();
+    LoadThumbnails(v * kTrayColumns);
+    pctTray->move(0, Px(pctTray->geometry().TrayTopForRow(v)));
+    pctPreview->setFocus();
+}
+
+void frmMain::imgPreview_Click(int Index) { grid_->SetCurrentRow(grid_->CurrentRow() + Index + 1); }
+
+void frmMain::SavePicture(const QImage& picture, const std::string& proposedName)
+{
+    const std::optional<std::string> path = dialogs_.saveDialog->AskSavePath(this, proposedName);
+    if (!path)
+        return;
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    const PixelBlock block{ pixels.width(), pixels.height(),
+        reinterpret_cast<const std::uint32_t*>(pixels.constBits()),
+        static_cast<int>(pixels.bytesPerLine() / 4) };
+    const bool written = FormatForPath(*path) == SaveFormat::Bitmap
+        ? WriteBmp(*path, block)
+        : WriteJpeg(*path, block, kJpegQuality);
+    // The program shows no message box; the one trace of a failed save is this line.
+    if (!written)
+        std::cerr << "snapvale2: could not write " << *path << '\n';
+}
 
 void frmMain::mnuFile_Click(int Index)
 {
-    if (Index == 3)
+    switch (Index) {
+    case 0:
+        if (const auto proposed = ProposedSaveName(grid_->CurrentText()))
+            SavePicture(pctView->RenderInnerArea(), *proposed);
+        break;
+    case 3:
         close();
+        QCoreApplication::quit();
+        break;
+    default:
+        break;
+    }
 }
 
-void frmMain::mnuEdit_Click(int) { }
+void frmMain::mnuEdit_Click(int Index)
+{
+    if (Index == 0)
+        PutImageOnClipboard(pctView->RenderInnerArea());
+}
 
-void frmMain::mnuTool_Click(int) { }
+void frmMain::mnuRight_Click(int Index)
+{
+    if (Index == 2) {
+        pctView->HideSelection();
+        return;
+    }
+    if ((Index != 0 && Index != 1) || !pctView->selection().rect().visible)
+        return;
+    const SelectionRect rect = pctView->selection().rect();
+    const int width = static_cast<int>(rect.width);
+    const int height = static_cast<int>(rect.height);
+    pctView->pctCopy()->resize(width, height);
+    pctView->HideSelection();
+    // A rectangle without width or height holds nothing to copy or save.
+    if (width <= 0 || height <= 0)
+        return;
+    const QImage region = pctView->RenderRegion(
+        static_cast<int>(rect.left), static_cast<int>(rect.top), width, height);
+    if (Index == 0)
+        PutImageOnClipboard(region);
+    else
+        SavePicture(region, kRegionFileName);
+}
+
+void frmMain::mnuTool_Click(int Index)
+{
+    if (Index == 0)
+        OptionsFlow();
+    else if (Index == 1)
+        frmVersion::ShowModal(this);
+}
+
+void frmMain::OptionsFlow()
+{
+    const std::string result =
+        frmOption::ShowForm(this, *dialogs_.folderBrowser, state_.ImageFolder);
+    if (result.empty())
+        return;
+    state_.ImageFolder = WithTrailingSeparator(result);
+    const std::string settings = state_.SettingsFile();
+    WriteIniString("CONFIG", "FOLDER", state_.ImageFolder, settings);
+    SetupTree();
+    ShowDates();
+
+    auto& history = state_.FolderHistory;
+    std::optional<std::size_t> added;
+    if (history[0].empty()) {
+        history[0] = state_.ImageFolder;
+        added = 0;
+    } else if (std::find(history.begin(), history.end(), state_.ImageFolder) == history.end()) {
+        history.push_back(state_.ImageFolder);
+        added = history.size() - 1;
+    }
+    if (added)
+        WriteIniString(
+            "FAVORATES", "FOLDER" + std::to_string(*added), state_.ImageFolder, settings);
+    BuildHistoryMenu();
+}
 
 void frmMain::mnuFavorate_Click(int Index)
 {
@@ -260,7 +515,5 @@ void frmMain::mnuFavorate_Click(int Index)
     history = { "" };
     BuildHistoryMenu();
 }
-
-void frmMain::mnuRight_Click(int) { }
 
 } // namespace snapvale

@@ -3,13 +3,15 @@
 // frmMain, the program's only main window: the date tree on the left, the file date under it,
 // and one main area shared by the image view and the thumbnail tray, switched by moving them.
 
-#include <QMainWindow>
-#include <QList>
-
 #include "app/start_up.h"
+#include "catalogue/date_tree.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <memory>
+#include <string>
 
 class QAction;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -18,20 +20,35 @@ class QTreeWidget;
 
 namespace snapvale {
 
-class frmMain : public QMainWindow
+class FolderBrowser;
+class ImageView;
+class QtTreeGrid;
+class SaveDialog;
+class ThumbnailTray;
+
+// The modal dialogs the window asks the platform for; tests give it scripted ones.
+struct MainWindowDialogs
+{
+    SaveDialog* saveDialog = nullptr;
+    FolderBrowser* folderBrowser = nullptr;
+};
+
+class frmMain : public QMainWindow, private DateTreeHost
 {
     Q_OBJECT
 
 public:
     // The window works on `state` (owned by the caller, outliving the window) and reads and
-    // writes the settings file it names.
-    explicit frmMain(AppState& state, QWidget* parent = nullptr);
+    // writes the settings file it names. Dialogs left null are the platform's own.
+    explicit frmMain(AppState& state, MainWindowDialogs dialogs = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Rebuilds the date tree from a fresh scan of the image folder.
     void ShowDates();
 
     AppState& state() { return state_; }
+    TreeGrid& grid();
+    DateTree& dateTree() { return *tree_; }
 
     // Menu item handlers, by the index of the item in its menu.
     void mnuFile_Click(int Index);
@@ -39,6 +56,9 @@ public:
     void mnuTool_Click(int Index);
     void mnuFavorate_Click(int Index);
     void mnuRight_Click(int Index);
+    // The thumbnail cell `Index` was clicked: its file row becomes the current row.
+    void imgPreview_Click(int Index);
+    void vscrTray_Change();
 
 private:
     void CreateControls();
@@ -47,7 +67,19 @@ private:
     void BuildHistoryMenu();
     void SetupTree();
 
+    void SetCaption(const std::string& caption) override;
+    void ShowThumbnails() override;
+    void ShowImage() override;
+    void LoadThumbnails(int start);
+
+    void ShowPane(QWidget* shown, QWidget* parked);
+    void SavePicture(const QImage& picture, const std::string& proposedName);
+    void OptionsFlow();
+
     AppState& state_;
+    std::unique_ptr<SaveDialog> ownSaveDialog_;
+    std::unique_ptr<FolderBrowser> ownFolderBrowser_;
+    MainWindowDialogs dialogs_;
 
     // Window-level state shared by the panes.
     float ViewTop = 0;
@@ -56,12 +88,10 @@ private:
     QTreeWidget* vfgTree = nullptr;
     QGroupBox* fraFileInfo = nullptr;
     QLabel* lblFileDate = nullptr;
-    QFrame* pctView = nullptr;
-    QFrame* pctCopy = nullptr;
-    QFrame* shpRect = nullptr;
-    QFrame* pctPreview = nullptr;
+    ImageView* pctView = nullptr;
+    QWidget* pctPreview = nullptr;
     QScrollBar* vscrTray = nullptr;
-    QFrame* pctTray = nullptr;
+    ThumbnailTray* pctTray = nullptr;
     QLabel* imgDrive = nullptr;
     QLabel* imgDate = nullptr;
     QLabel* imgFile = nullptr;
@@ -76,6 +106,9 @@ private:
     QList<QAction*> mnuTool;
     QList<QAction*> mnuFavorate;
     QList<QAction*> mnuRight;
+
+    std::unique_ptr<QtTreeGrid> grid_;
+    std::unique_ptr<DateTree> tree_;
 };
 
 } // namespace snapvale

@@ -15,13 +15,13 @@ inline constexpr std::size_t kMaxIniValueLength = 254;
 // key does not exist. A key present with an empty value reads as "". Section and key names match
 // regardless of letter case; a value in one pair of matching quotes comes back without them.
 std::string ReadIniString(const std::string& section, const std::string& key,
-                          const std::string& file, const std::string& defaultValue);
+    const std::string& file, const std::string& defaultValue);
 
 // Stores `value` under `key` in `section` of `file`, creating the file, section or key as needed.
 // Only the written (or inserted) line changes; every other byte of the file stays as it was.
 // The file is replaced atomically, so a failure (read-only file or folder, full disk) leaves the
 // earlier file untouched. Failures are silent by design: the caller's state goes on regardless.
 void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
-                    const std::string& file);
+    const std::string& file);
 
 } // namespace snapvale

@@ -1,10 +1,10 @@
 #include "app/snapvale2.h"
 
-#include <QApplication>
-
 #include "app/main_window.h"
 #include "app/start_up.h"
 #include "platform/user_folders.h"
+
+#include <QApplication>
 
 namespace snapvale {
 

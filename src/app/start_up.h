@@ -25,7 +25,7 @@ struct AppState
     std::string AppFolder; // the program's folder, ending in kSeparator; never changes
     std::string ImageFolder; // the catalogued folder, ending in kSeparator
     // Folders chosen before, oldest first. Never empty: an empty history is the single entry "".
-    std::vector<std::string> FolderHistory { "" };
+    std::vector<std::string> FolderHistory{ "" };
 
     std::string SettingsFile() const { return AppFolder + kSettingsFileName; }
 };

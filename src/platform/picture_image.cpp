@@ -1,0 +1,26 @@
+#include "platform/picture_image.h"
+
+#include "tga/tga_loader.h"
+
+namespace snapvale {
+
+QImage ToQImage(Picture&& picture)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    const int bytesPerLine = picture.bytesPerLine();
+    std::uint32_t* pixels = picture.TakePixels().release();
+    if (!pixels)
+        return {};
+    return QImage(
+        reinterpret_cast<uchar*>(pixels), width, height, bytesPerLine, QImage::Format_RGB32,
+        [](void* block) { delete[] static_cast<std::uint32_t*>(block); }, pixels);
+}
+
+QImage LoadTGAImage(const std::string& path)
+{
+    std::optional<Picture> picture = LoadTGA(path);
+    return picture ? ToQImage(std::move(*picture)) : QImage();
+}
+
+} // namespace snapvale

@@ -1,0 +1,35 @@
+#pragma once
+
+// Asking where to save a picture.
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace snapvale {
+
+class SaveDialog
+{
+public:
+    virtual ~SaveDialog() = default;
+    // Shows the save dialog modally over `owner` with `proposedName` filled in and the two
+    // picture filters (bitmap first, JPEG second); asks before replacing an existing file and
+    // adds no extension. Returns the chosen full path, or nothing when the user cancelled.
+    virtual std::optional<std::string> AskSavePath(
+        QWidget* owner, const std::string& proposedName) = 0;
+};
+
+// Qt's file dialog.
+class QtSaveDialog final : public SaveDialog
+{
+public:
+    std::optional<std::string> AskSavePath(
+        QWidget* owner, const std::string& proposedName) override;
+
+private:
+    // The dialog opens in the folder of the last save, as a common dialog does.
+    std::string lastFolder_;
+};
+
+} // namespace snapvale

@@ -1,0 +1,171 @@
+#include "viewer/thumbnail_tray.h"
+
+#include "platform/jpeg_writer.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <cmath>
+#include <cstring>
+
+namespace snapvale {
+
+namespace {
+
+    int ToPixels(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+    // Four rows of three stay unpacked: more than the pane ever shows at once.
+    constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
+    // Packing quality: at thumbnail size the loss does not show.
+    constexpr int kPackingQuality = 90;
+
+    std::string Pack(const QImage& picture)
+    {
+        const PixelBlock block{ picture.width(), picture.height(),
+            reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+            static_cast<int>(picture.bytesPerLine() / 4) };
+        return EncodeJpeg(block, kPackingQuality, ChromaSubsampling::Full);
+    }
+
+    QImage Unpack(const std::string& packed)
+    {
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint32_t> pixels;
+        if (!DecodeJpeg(packed, width, height, pixels))
+            return {};
+        QImage picture(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(picture.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width,
+                static_cast<std::size_t>(width) * 4);
+        return picture;
+    }
+
+} // namespace
+
+ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
+    : QWidget(parent)
+    , geometry_(geometry)
+    , unpacked_(kUnpackedCells)
+{
+    setObjectName("pctTray");
+    setAutoFillBackground(true);
+}
+
+QSize ThumbnailTray::PictureSize() const
+{
+    return { ToPixels(geometry_.cellWidth()), ToPixels(geometry_.pictureHeight()) };
+}
+
+void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
+{
+    cells_ = std::move(cells);
+    unpacked_.clear();
+    update();
+}
+
+void ThumbnailTray::SetPicture(int index, const QImage& picture)
+{
+    if (index < 0 || index >= CellCount())
+        return;
+    unpacked_.remove(index);
+    std::string& packed = cells_[static_cast<std::size_t>(index)].packedPicture;
+    packed.clear();
+    if (!picture.isNull()) {
+        QImage scaled =
+            picture.scaled(PictureSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGB32);
+        packed = Pack(scaled);
+        // What was just decoded is what the pane shows next; keep it at hand.
+        unpacked_.insert(index, new QImage(std::move(scaled)));
+    }
+    update(PictureRect(index));
+}
+
+void ThumbnailTray::ClearPictures()
+{
+    for (TrayCell& cell : cells_)
+        cell.packedPicture.clear();
+    unpacked_.clear();
+    update();
+}
+
+QImage ThumbnailTray::Thumbnail(int index) const
+{
+    if (index < 0 || index >= CellCount() || !HasPicture(index))
+        return {};
+    if (const QImage* picture = unpacked_.object(index))
+        return *picture;
+    auto* picture = new QImage(Unpack(Cell(index).packedPicture));
+    const QImage result = *picture;
+    unpacked_.insert(index, picture);
+    return result;
+}
+
+QRect ThumbnailTray::PictureRect(int index) const
+{
+    const TrayPoint at = geometry_.PictureAt(index);
+    return QRect(
+        ToPixels(at.left), ToPixels(at.top), PictureSize().width(), PictureSize().height());
+}
+
+QRect ThumbnailTray::LabelRect(int index) const
+{
+    const TrayPoint at = geometry_.LabelAt(index);
+    return QRect(ToPixels(at.left), ToPixels(at.top), PictureSize().width(),
+        ToPixels(geometry_.labelHeight()));
+}
+
+int ThumbnailTray::CellAt(const QPoint& position) const
+{
+    return geometry_.CellAt(static_cast<float>(position.x()) * kTwipsPerPixel,
+        static_cast<float>(position.y()) * kTwipsPerPixel, CellCount());
+}
+
+void ThumbnailTray::paintEvent(QPaintEvent* event)
+{
+    if (cells_.empty())
+        return;
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    // Only the rows that the exposed area touches are painted.
+    const float pitch = geometry_.rowPitch() / kTwipsPerPixel;
+    const int firstRow = std::max(0, static_cast<int>(event->rect().top() / pitch));
+    const int lastRow = static_cast<int>(event->rect().bottom() / pitch);
+    const int first = firstRow * kTrayColumns;
+    const int last = std::min(CellCount() - 1, (lastRow + 1) * kTrayColumns - 1);
+    for (int i = first; i <= last; ++i) {
+        const TrayCell& cell = cells_[static_cast<std::size_t>(i)];
+        if (HasPicture(i))
+            painter.drawImage(PictureRect(i).topLeft(), Thumbnail(i));
+        painter.drawText(LabelRect(i).adjusted(2, 0, -2, 0),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            painter.fontMetrics().elidedText(
+                cell.fileName, Qt::ElideRight, LabelRect(i).width() - 4));
+    }
+}
+
+void ThumbnailTray::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
+        return;
+    const int cell = CellAt(event->position().toPoint());
+    if (cell >= 0 && PictureRect(cell).contains(event->position().toPoint()))
+        emit CellClicked(cell);
+}
+
+bool ThumbnailTray::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int cell = CellAt(help->pos());
+    if (cell >= 0 && PictureRect(cell).contains(help->pos()) && !Cell(cell).toolTip.isEmpty())
+        QToolTip::showText(help->globalPos(), Cell(cell).toolTip, this, PictureRect(cell));
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+} // namespace snapvale

@@ -1,11 +1,11 @@
 // Reading the settings at start-up: the image folder and a long folder history, key by key.
 
-#include <benchmark/benchmark.h>
-#include <string>
-
 #include "app/private_profile.h"
 #include "app/start_up.h"
 #include "support/temp_folder.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
 
 namespace {
 
@@ -16,7 +16,7 @@ void BM_ReadStartupState(benchmark::State& state)
     snapvale::WriteIniString("CONFIG", "FOLDER", "/home/player/shots/", settings);
     for (int i = 0; i < state.range(0); ++i)
         snapvale::WriteIniString("FAVORATES", "FOLDER" + std::to_string(i),
-                                 "/home/player/shots/" + std::to_string(i) + "/", settings);
+            "/home/player/shots/" + std::to_string(i) + "/", settings);
     for (auto _ : state)
         benchmark::DoNotOptimize(snapvale::ReadStartupState(folder.path().string()));
 }

@@ -39,66 +39,66 @@ namespace snapvale {
 
 namespace {
 
-    // The window is laid out in twips at 15 twips per pixel, the scale of a 96-dpi display.
-    int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+// The window is laid out in twips at 15 twips per pixel, the scale of a 96-dpi display.
+int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
-    struct Rect
+struct Rect
+{
+    int left, top, width, height; // twips
+    QRect pixels() const
     {
-        int left, top, width, height; // twips
-        QRect pixels() const
-        {
-            return { Px(static_cast<float>(left)), Px(static_cast<float>(top)),
-                Px(static_cast<float>(width)), Px(static_cast<float>(height)) };
-        }
-    };
+        return { Px(static_cast<float>(left)), Px(static_cast<float>(top)),
+            Px(static_cast<float>(width)), Px(static_cast<float>(height)) };
+    }
+};
 
-    constexpr int kClientWidth = 12375;
-    constexpr int kClientHeight = 7305;
-    constexpr Rect kTreeRect{ 0, 0, 2655, 6615 };
-    constexpr Rect kFileInfoRect{ 0, 6640, 2620, 615 };
-    constexpr Rect kFileDateRect{ 120, 240, 2295, 255 };
-    constexpr Rect kViewRect{ 2640, 0, 9660, 7260 };
-    constexpr Rect kPreviewRect{ 3600, 2400, 9660, 7260 };
-    constexpr int kTrayScrollLeft = 9360;
-    constexpr int kTrayScrollWidth = 255;
-    constexpr int kFileNameLabelHeight = 255;
-    // The panes' sunken border, which leaves an inner area of 640 x 480 pixels.
-    constexpr int kPaneBorder = 2;
-    // How far below the view pane's bottom edge the hidden pane waits, out of sight.
-    constexpr int kPaneGap = 100;
+constexpr int kClientWidth = 12375;
+constexpr int kClientHeight = 7305;
+constexpr Rect kTreeRect{ 0, 0, 2655, 6615 };
+constexpr Rect kFileInfoRect{ 0, 6640, 2620, 615 };
+constexpr Rect kFileDateRect{ 120, 240, 2295, 255 };
+constexpr Rect kViewRect{ 2640, 0, 9660, 7260 };
+constexpr Rect kPreviewRect{ 3600, 2400, 9660, 7260 };
+constexpr int kTrayScrollLeft = 9360;
+constexpr int kTrayScrollWidth = 255;
+constexpr int kFileNameLabelHeight = 255;
+// The panes' sunken border, which leaves an inner area of 640 x 480 pixels.
+constexpr int kPaneBorder = 2;
+// How far below the view pane's bottom edge the hidden pane waits, out of sight.
+constexpr int kPaneGap = 100;
 
-    const char* const kDesignCaption = "Snapvale";
+const char* const kDesignCaption = "Snapvale";
 
-    QIcon RowIcon(const char* themeName, const char* resource)
+QIcon RowIcon(const char* themeName, const char* resource)
+{
+    return QIcon::fromTheme(
+        QString::fromLatin1(themeName), QIcon(QStringLiteral(":/icons/%1.png").arg(resource)));
+}
+
+// Sends the wheel over the tray to its scroll bar, as users of a scrolling list expect.
+class WheelToScrollBar : public QObject
+{
+public:
+    WheelToScrollBar(QScrollBar* target, QObject* parent)
+        : QObject(parent)
+        , target_(target)
     {
-        return QIcon::fromTheme(
-            QString::fromLatin1(themeName), QIcon(QStringLiteral(":/icons/%1.png").arg(resource)));
     }
 
-    // Sends the wheel over the tray to its scroll bar, as users of a scrolling list expect.
-    class WheelToScrollBar : public QObject
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
     {
-    public:
-        WheelToScrollBar(QScrollBar* target, QObject* parent)
-            : QObject(parent)
-            , target_(target)
-        {
-        }
+        if (event->type() != QEvent::Wheel || !target_->isEnabled())
+            return false;
+        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (delta != 0)
+            target_->setValue(target_->value() + (delta > 0 ? -1 : 1));
+        return true;
+    }
 
-    protected:
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() != QEvent::Wheel || !target_->isEnabled())
-                return false;
-            const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-            if (delta != 0)
-                target_->setValue(target_->value() + (delta > 0 ? -1 : 1));
-            return true;
-        }
-
-    private:
-        QScrollBar* target_;
-    };
+private:
+    QScrollBar* target_;
+};
 
 } // namespace
 

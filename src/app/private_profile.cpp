@@ -13,131 +13,130 @@ namespace snapvale {
 
 namespace {
 
-    // One line of the file as it stands on disk: its text and the line end that followed it
-    // ("\r\n", "\n", or "" for a last line without one).
-    struct Line
-    {
-        std::string_view text;
-        std::string_view end;
-    };
+// One line of the file as it stands on disk: its text and the line end that followed it
+// ("\r\n", "\n", or "" for a last line without one).
+struct Line
+{
+    std::string_view text;
+    std::string_view end;
+};
 
-    enum class LineKind {
-        Other, // blank, comment, or text without "="
-        Section,
-        Key,
-    };
+enum class LineKind {
+    Other, // blank, comment, or text without "="
+    Section,
+    Key,
+};
 
-    struct ParsedLine
-    {
-        LineKind kind = LineKind::Other;
-        std::string_view name; // section or key name, trimmed
-        std::string_view value; // key value, trimmed, quotes not yet removed
-    };
+struct ParsedLine
+{
+    LineKind kind = LineKind::Other;
+    std::string_view name; // section or key name, trimmed
+    std::string_view value; // key value, trimmed, quotes not yet removed
+};
 
-    std::string_view Trim(std::string_view text)
-    {
-        const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-        while (!text.empty() && blank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && blank(text.back()))
-            text.remove_suffix(1);
-        return text;
-    }
+std::string_view Trim(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
-    char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-    bool SameName(std::string_view a, std::string_view b)
-    {
-        if (a.size() != b.size())
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i]))
             return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (FoldCase(a[i]) != FoldCase(b[i]))
-                return false;
-        return true;
-    }
+    return true;
+}
 
-    std::vector<Line> SplitLines(std::string_view bytes)
-    {
-        std::vector<Line> lines;
-        while (!bytes.empty()) {
-            const std::size_t newline = bytes.find('\n');
-            if (newline == std::string_view::npos) {
-                lines.push_back({ bytes, {} });
+std::vector<Line> SplitLines(std::string_view bytes)
+{
+    std::vector<Line> lines;
+    while (!bytes.empty()) {
+        const std::size_t newline = bytes.find('\n');
+        if (newline == std::string_view::npos) {
+            lines.push_back({ bytes, {} });
+            break;
+        }
+        const bool crlf = newline > 0 && bytes[newline - 1] == '\r';
+        const std::size_t textEnd = crlf ? newline - 1 : newline;
+        lines.push_back({ bytes.substr(0, textEnd), bytes.substr(textEnd, newline + 1 - textEnd) });
+        bytes.remove_prefix(newline + 1);
+    }
+    return lines;
+}
+
+ParsedLine Parse(std::string_view text)
+{
+    const std::string_view trimmed = Trim(text);
+    if (trimmed.empty() || trimmed.front() == ';')
+        return {};
+    if (trimmed.front() == '[') {
+        const std::size_t close = trimmed.find(']');
+        if (close == std::string_view::npos)
+            return {};
+        return { LineKind::Section, Trim(trimmed.substr(1, close - 1)), {} };
+    }
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos)
+        return {};
+    return { LineKind::Key, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1)) };
+}
+
+std::string_view Unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Where a section and a key stand in the file. Of a section written twice only the first block
+// counts, and within it the first line with the key.
+struct Location
+{
+    std::optional<std::size_t> sectionLine;
+    std::optional<std::size_t> keyLine;
+    std::optional<std::size_t> lastKeyLine; // last key line of the section's block
+};
+
+Location Find(const std::vector<Line>& lines, std::string_view section, std::string_view key)
+{
+    Location found;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ParsedLine line = Parse(lines[i].text);
+        if (line.kind == LineKind::Section) {
+            if (found.sectionLine)
                 break;
-            }
-            const bool crlf = newline > 0 && bytes[newline - 1] == '\r';
-            const std::size_t textEnd = crlf ? newline - 1 : newline;
-            lines.push_back(
-                { bytes.substr(0, textEnd), bytes.substr(textEnd, newline + 1 - textEnd) });
-            bytes.remove_prefix(newline + 1);
+            if (SameName(line.name, section))
+                found.sectionLine = i;
+        } else if (line.kind == LineKind::Key && found.sectionLine) {
+            found.lastKeyLine = i;
+            if (!found.keyLine && SameName(line.name, key))
+                found.keyLine = i;
         }
-        return lines;
     }
+    return found;
+}
 
-    ParsedLine Parse(std::string_view text)
-    {
-        const std::string_view trimmed = Trim(text);
-        if (trimmed.empty() || trimmed.front() == ';')
-            return {};
-        if (trimmed.front() == '[') {
-            const std::size_t close = trimmed.find(']');
-            if (close == std::string_view::npos)
-                return {};
-            return { LineKind::Section, Trim(trimmed.substr(1, close - 1)), {} };
-        }
-        const std::size_t equals = trimmed.find('=');
-        if (equals == std::string_view::npos)
-            return {};
-        return { LineKind::Key, Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1)) };
-    }
-
-    std::string_view Unquote(std::string_view value)
-    {
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-            && value.back() == value.front())
-            return value.substr(1, value.size() - 2);
-        return value;
-    }
-
-    // Where a section and a key stand in the file. Of a section written twice only the first block
-    // counts, and within it the first line with the key.
-    struct Location
-    {
-        std::optional<std::size_t> sectionLine;
-        std::optional<std::size_t> keyLine;
-        std::optional<std::size_t> lastKeyLine; // last key line of the section's block
-    };
-
-    Location Find(const std::vector<Line>& lines, std::string_view section, std::string_view key)
-    {
-        Location found;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const ParsedLine line = Parse(lines[i].text);
-            if (line.kind == LineKind::Section) {
-                if (found.sectionLine)
-                    break;
-                if (SameName(line.name, section))
-                    found.sectionLine = i;
-            } else if (line.kind == LineKind::Key && found.sectionLine) {
-                found.lastKeyLine = i;
-                if (!found.keyLine && SameName(line.name, key))
-                    found.keyLine = i;
-            }
-        }
-        return found;
-    }
-
-    std::optional<std::string> ReadWholeFile(const std::string& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (!in)
-            return std::nullopt;
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        if (in.bad())
-            return std::nullopt;
-        return std::move(bytes).str();
-    }
+std::optional<std::string> ReadWholeFile(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return std::move(bytes).str();
+}
 
 } // namespace
 

@@ -12,14 +12,14 @@ namespace snapvale {
 
 namespace {
 
-    constexpr int Px(int twips) { return (twips + 7) / 15; }
+constexpr int Px(int twips) { return (twips + 7) / 15; }
 
-    QRect Twips(int left, int top, int width, int height)
-    {
-        return { Px(left), Px(top), Px(width), Px(height) };
-    }
+QRect Twips(int left, int top, int width, int height)
+{
+    return { Px(left), Px(top), Px(width), Px(height) };
+}
 
-    frmOption* activeDialog = nullptr;
+frmOption* activeDialog = nullptr;
 
 } // namespace
 

@@ -9,37 +9,37 @@ namespace snapvale {
 
 namespace {
 
-    constexpr int Px(int twips) { return (twips + 7) / 15; }
+constexpr int Px(int twips) { return (twips + 7) / 15; }
 
-    // The version is the project's version, set once in the build.
-    constexpr int kVersionMajor = SNAPVALE_VERSION_MAJOR;
-    constexpr int kVersionMinor = SNAPVALE_VERSION_MINOR;
-    constexpr int kVersionRevision = SNAPVALE_VERSION_PATCH;
+// The version is the project's version, set once in the build.
+constexpr int kVersionMajor = SNAPVALE_VERSION_MAJOR;
+constexpr int kVersionMinor = SNAPVALE_VERSION_MINOR;
+constexpr int kVersionRevision = SNAPVALE_VERSION_PATCH;
 
-    const char* const kSupportMail = "support@snapvale2.example";
-    const char* const kSupportPage = "https://github.com/snapvale2/snapvale2";
+const char* const kSupportMail = "support@snapvale2.example";
+const char* const kSupportPage = "https://github.com/snapvale2/snapvale2";
 
-    // A label that grows with its text from its top-left corner.
-    QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
-    {
-        auto* label = new QLabel(text, parent);
-        label->setObjectName(name);
-        label->move(Px(left), Px(top));
-        label->adjustSize();
-        return label;
-    }
+// A label that grows with its text from its top-left corner.
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(Px(left), Px(top));
+    label->adjustSize();
+    return label;
+}
 
-    QFrame* AddRule(QWidget* parent, const char* name, int top, QPalette::ColorRole role)
-    {
-        auto* line = new QFrame(parent);
-        line->setObjectName(name);
-        line->setGeometry(Px(120), Px(top), Px(5760) - Px(120), 1);
-        line->setAutoFillBackground(true);
-        QPalette palette = line->palette();
-        palette.setColor(QPalette::Window, parent->palette().color(role));
-        line->setPalette(palette);
-        return line;
-    }
+QFrame* AddRule(QWidget* parent, const char* name, int top, QPalette::ColorRole role)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setGeometry(Px(120), Px(top), Px(5760) - Px(120), 1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, parent->palette().color(role));
+    line->setPalette(palette);
+    return line;
+}
 
 } // namespace
 

@@ -6,20 +6,20 @@ namespace snapvale {
 
 namespace {
 
-    constexpr std::size_t kFileHeaderSize = 14;
-    constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::size_t kInfoHeaderSize = 40;
 
-    void Put16(std::string& out, std::size_t at, std::uint32_t value)
-    {
-        out[at] = static_cast<char>(value & 0xFF);
-        out[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-    }
+void Put16(std::string& out, std::size_t at, std::uint32_t value)
+{
+    out[at] = static_cast<char>(value & 0xFF);
+    out[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
 
-    void Put32(std::string& out, std::size_t at, std::uint32_t value)
-    {
-        Put16(out, at, value & 0xFFFF);
-        Put16(out, at + 2, value >> 16);
-    }
+void Put32(std::string& out, std::size_t at, std::uint32_t value)
+{
+    Put16(out, at, value & 0xFFFF);
+    Put16(out, at + 2, value >> 16);
+}
 
 } // namespace
 

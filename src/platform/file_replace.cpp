@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr auto kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+constexpr auto kAnyWrite =
+    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
 bool IsReadOnly(const fs::path& path)
 {
@@ -58,7 +59,7 @@ bool ReplaceFileContents(const fs::path& requested, std::string_view bytes)
     if (IsReadOnly(folder) || (exists && IsReadOnly(target)))
         return false;
 
-    struct stat existing {};
+    struct stat existing = {};
     if (exists && ::stat(target.c_str(), &existing) != 0)
         return false;
 

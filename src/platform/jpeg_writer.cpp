@@ -9,36 +9,36 @@ namespace snapvale {
 
 namespace {
 
-    // 0xFFRRGGBB words lie in memory as blue, green, red, unused on little-endian machines.
-    constexpr int kWordFormat = std::endian::native == std::endian::little ? TJPF_BGRX : TJPF_XRGB;
+// 0xFFRRGGBB words lie in memory as blue, green, red, unused on little-endian machines.
+constexpr int kWordFormat = std::endian::native == std::endian::little ? TJPF_BGRX : TJPF_XRGB;
 
-    // One encoder and one decoder for the thread, made on first use: setting one up costs more than
-    // packing a thumbnail.
-    struct Handle
+// One encoder and one decoder for the thread, made on first use: setting one up costs more than
+// packing a thumbnail.
+struct Handle
+{
+    explicit Handle(tjhandle h)
+        : handle(h)
     {
-        explicit Handle(tjhandle h)
-            : handle(h)
-        {
-        }
-        ~Handle()
-        {
-            if (handle)
-                tjDestroy(handle);
-        }
-        tjhandle handle;
-    };
-
-    tjhandle Encoder()
-    {
-        thread_local Handle encoder(tjInitCompress());
-        return encoder.handle;
     }
-
-    tjhandle Decoder()
+    ~Handle()
     {
-        thread_local Handle decoder(tjInitDecompress());
-        return decoder.handle;
+        if (handle)
+            tjDestroy(handle);
     }
+    tjhandle handle;
+};
+
+tjhandle Encoder()
+{
+    thread_local Handle encoder(tjInitCompress());
+    return encoder.handle;
+}
+
+tjhandle Decoder()
+{
+    thread_local Handle decoder(tjInitDecompress());
+    return decoder.handle;
+}
 
 } // namespace
 

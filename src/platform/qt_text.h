@@ -10,7 +10,10 @@
 namespace snapvale {
 
 inline QString PathToQString(const std::string& path) { return QFile::decodeName(path.c_str()); }
-inline std::string PathFromQString(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline std::string PathFromQString(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 inline QString TextToQString(const std::string& text) { return QString::fromStdString(text); }
 
 } // namespace snapvale

@@ -10,15 +10,15 @@ namespace snapvale {
 
 namespace {
 
-    // "Name(*.a)|*.a|Other(*.b)|*.b" as Qt writes filters: "Name(*.a);;Other(*.b)".
-    QString QtFilter(const QString& filter)
-    {
-        const QStringList parts = filter.split('|');
-        QStringList names;
-        for (int i = 0; i + 1 < parts.size(); i += 2)
-            names << parts[i];
-        return names.join(QStringLiteral(";;"));
-    }
+// "Name(*.a)|*.a|Other(*.b)|*.b" as Qt writes filters: "Name(*.a);;Other(*.b)".
+QString QtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        names << parts[i];
+    return names.join(QStringLiteral(";;"));
+}
 
 } // namespace
 

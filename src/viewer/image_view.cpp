@@ -7,50 +7,50 @@ namespace snapvale {
 
 namespace {
 
-    int ButtonCode(Qt::MouseButton button)
+int ButtonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return kLeftButton;
+    case Qt::RightButton:
+        return kRightButton;
+    case Qt::MiddleButton:
+        return kMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int ButtonsCode(Qt::MouseButtons buttons)
+{
+    return (buttons & Qt::LeftButton ? kLeftButton : 0)
+        | (buttons & Qt::RightButton ? kRightButton : 0)
+        | (buttons & Qt::MiddleButton ? kMiddleButton : 0);
+}
+
+// The selection's outline: drawn over the picture, transparent to the mouse so the drag goes on
+// reaching the view beneath it.
+class SelectionOutline : public QWidget
+{
+public:
+    explicit SelectionOutline(QWidget* parent)
+        : QWidget(parent)
     {
-        switch (button) {
-        case Qt::LeftButton:
-            return kLeftButton;
-        case Qt::RightButton:
-            return kRightButton;
-        case Qt::MiddleButton:
-            return kMiddleButton;
-        default:
-            return 0;
-        }
+        setObjectName("shpRect");
+        setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
-    int ButtonsCode(Qt::MouseButtons buttons)
+protected:
+    void paintEvent(QPaintEvent*) override
     {
-        return (buttons & Qt::LeftButton ? kLeftButton : 0)
-            | (buttons & Qt::RightButton ? kRightButton : 0)
-            | (buttons & Qt::MiddleButton ? kMiddleButton : 0);
+        QPainter painter(this);
+        const QRect outline = rect().adjusted(0, 0, -1, -1);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(outline);
+        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        painter.drawRect(outline);
     }
-
-    // The selection's outline: drawn over the picture, transparent to the mouse so the drag goes on
-    // reaching the view beneath it.
-    class SelectionOutline : public QWidget
-    {
-    public:
-        explicit SelectionOutline(QWidget* parent)
-            : QWidget(parent)
-        {
-            setObjectName("shpRect");
-            setAttribute(Qt::WA_TransparentForMouseEvents);
-        }
-
-    protected:
-        void paintEvent(QPaintEvent*) override
-        {
-            QPainter painter(this);
-            const QRect outline = rect().adjusted(0, 0, -1, -1);
-            painter.setPen(QPen(Qt::white, 1));
-            painter.drawRect(outline);
-            painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
-            painter.drawRect(outline);
-        }
-    };
+};
 
 } // namespace
 

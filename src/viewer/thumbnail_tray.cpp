@@ -13,34 +13,34 @@ namespace snapvale {
 
 namespace {
 
-    int ToPixels(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+int ToPixels(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
-    // Four rows of three stay unpacked: more than the pane ever shows at once.
-    constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
-    // Packing quality: at thumbnail size the loss does not show.
-    constexpr int kPackingQuality = 90;
+// Four rows of three stay unpacked: more than the pane ever shows at once.
+constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
+// Packing quality: at thumbnail size the loss does not show.
+constexpr int kPackingQuality = 90;
 
-    std::string Pack(const QImage& picture)
-    {
-        const PixelBlock block{ picture.width(), picture.height(),
-            reinterpret_cast<const std::uint32_t*>(picture.constBits()),
-            static_cast<int>(picture.bytesPerLine() / 4) };
-        return EncodeJpeg(block, kPackingQuality, ChromaSubsampling::Full);
-    }
+std::string Pack(const QImage& picture)
+{
+    const PixelBlock block{ picture.width(), picture.height(),
+        reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+        static_cast<int>(picture.bytesPerLine() / 4) };
+    return EncodeJpeg(block, kPackingQuality, ChromaSubsampling::Full);
+}
 
-    QImage Unpack(const std::string& packed)
-    {
-        int width = 0;
-        int height = 0;
-        std::vector<std::uint32_t> pixels;
-        if (!DecodeJpeg(packed, width, height, pixels))
-            return {};
-        QImage picture(width, height, QImage::Format_RGB32);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(picture.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width,
-                static_cast<std::size_t>(width) * 4);
-        return picture;
-    }
+QImage Unpack(const std::string& packed)
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    if (!DecodeJpeg(packed, width, height, pixels))
+        return {};
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width,
+            static_cast<std::size_t>(width) * 4);
+    return picture;
+}
 
 } // namespace
 

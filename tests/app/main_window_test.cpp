@@ -11,114 +11,111 @@
 namespace snapvale {
 namespace {
 
-    using test::TempFolder;
+using test::TempFolder;
 
-    class MainWindow : public ::testing::Test
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
     {
-    protected:
-        void SetUp() override
-        {
-            state.AppFolder = app.folder();
-            state.ImageFolder = images.folder();
-        }
-
-        std::unique_ptr<frmMain> Open()
-        {
-            auto window = std::make_unique<frmMain>(state);
-            window->show();
-            return window;
-        }
-
-        QStringList MenuTexts(frmMain& window, const char* menu)
-        {
-            QStringList texts;
-            for (QAction* action : window.findChild<QMenu*>(menu)->actions())
-                texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-            return texts;
-        }
-
-        TempFolder app;
-        TempFolder images;
-        AppState state;
-    };
-
-    TEST_F(MainWindow, OpensAtTheFixedDesignLayout)
-    {
-        auto window = Open();
-        EXPECT_EQ(window->windowTitle(), "Snapvale");
-        EXPECT_EQ(window->centralWidget()->size(), QSize(825, 487));
-        EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the window is not resizable";
-
-        const auto* view = window->findChild<QWidget*>("pctView");
-        const auto* preview = window->findChild<QWidget*>("pctPreview");
-        EXPECT_EQ(view->geometry(), QRect(176, 0, 644, 484));
-        EXPECT_EQ(view->contentsRect().size(), QSize(640, 480));
-        // The preview pane waits 100 pixels below the view, out of the 487-pixel client area.
-        EXPECT_EQ(preview->y(), 584);
-        EXPECT_EQ(window->findChild<QLabel*>("lblFileDate")->text(), "");
-        EXPECT_FALSE(window->findChild<QWidget*>("shpRect")->isVisible());
-        EXPECT_FALSE(window->findChild<QWidget*>("pctCopy")->isVisible());
+        state.AppFolder = app.folder();
+        state.ImageFolder = images.folder();
     }
 
-    TEST_F(MainWindow, HasTheWholeMenuBar)
+    std::unique_ptr<frmMain> Open()
     {
-        auto window = Open();
-        QStringList bar;
-        for (QAction* action : window->menuBar()->actions())
-            bar << action->text();
-        EXPECT_EQ(
-            bar, (QStringList{ "ファイル(&F)", "編集(&E)", "ツール(&T)", "フォルダ履歴(&A)" }));
-        EXPECT_EQ(MenuTexts(*window, "mnuFiles"),
-            (QStringList{ "保存(&S)", "場所を指定して保存(&P)", "-", "終了(&Q)" }));
-        EXPECT_EQ(MenuTexts(*window, "mnuEdits"), QStringList{ "コピー(&C)" });
-        EXPECT_EQ(MenuTexts(*window, "mnuTools"),
-            (QStringList{ "オプション(&O)", "バージョン情報(&V)" }));
-        EXPECT_EQ(
-            MenuTexts(*window, "mnuPopup"), (QStringList{ "ｸﾘｯﾌﾟﾎﾞｰﾄﾞｺﾋﾟｰ", "ﾌｧｲﾙ保存", "ｷｬﾝｾﾙ" }));
-        EXPECT_EQ(window->findChild<QAction*>("mnuFile(0)")->shortcut(), QKeySequence("Ctrl+S"));
-        EXPECT_EQ(window->findChild<QAction*>("mnuTool(0)")->shortcut(), QKeySequence("Ctrl+O"));
+        auto window = std::make_unique<frmMain>(state);
+        window->show();
+        return window;
     }
 
-    TEST_F(MainWindow, HistoryMenuFollowsTheHistory)
+    QStringList MenuTexts(frmMain& window, const char* menu)
     {
-        state.FolderHistory = { "/a/", "/b & c/" };
-        auto window = Open();
-        EXPECT_EQ(MenuTexts(*window, "mnuFavorates"),
-            (QStringList{ "履歴をクリア", "-", "/a/", "/b && c/" }));
+        QStringList texts;
+        for (QAction* action : window.findChild<QMenu*>(menu)->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
     }
 
-    TEST_F(MainWindow, EmptyHistoryShowsTheClearItemAlone)
-    {
-        auto window = Open();
-        EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア(&C)" });
-        window->mnuFavorate_Click(0);
-        EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "nothing to clear";
-    }
+    TempFolder app;
+    TempFolder images;
+    AppState state;
+};
 
-    TEST_F(MainWindow, ChoosingAHistoryFolderWritesNothing)
-    {
-        state.FolderHistory = { "/a/", images.folder() };
-        auto window = Open();
-        window->findChild<QAction*>("mnuFavorate(3)")->trigger();
-        EXPECT_EQ(state.ImageFolder, images.folder());
-        EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", images.folder() }));
-        EXPECT_FALSE(std::filesystem::exists(state.SettingsFile()));
-    }
+TEST_F(MainWindow, OpensAtTheFixedDesignLayout)
+{
+    auto window = Open();
+    EXPECT_EQ(window->windowTitle(), "Snapvale");
+    EXPECT_EQ(window->centralWidget()->size(), QSize(825, 487));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the window is not resizable";
 
-    TEST_F(MainWindow, ClearingTheHistoryBlanksItsKeys)
-    {
-        WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
-        WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
-        state.FolderHistory = { "/a/", "/b/" };
-        auto window = Open();
-        window->findChild<QAction*>("mnuFavorate(0)")->trigger();
-        EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
-        EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア" });
-        EXPECT_EQ(
-            test::ReadFileBytes(state.SettingsFile()), "[FAVORATES]\r\nFOLDER0=\r\nFOLDER1=\r\n");
-        EXPECT_EQ(
-            ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "" });
-    }
+    const auto* view = window->findChild<QWidget*>("pctView");
+    const auto* preview = window->findChild<QWidget*>("pctPreview");
+    EXPECT_EQ(view->geometry(), QRect(176, 0, 644, 484));
+    EXPECT_EQ(view->contentsRect().size(), QSize(640, 480));
+    // The preview pane waits 100 pixels below the view, out of the 487-pixel client area.
+    EXPECT_EQ(preview->y(), 584);
+    EXPECT_EQ(window->findChild<QLabel*>("lblFileDate")->text(), "");
+    EXPECT_FALSE(window->findChild<QWidget*>("shpRect")->isVisible());
+    EXPECT_FALSE(window->findChild<QWidget*>("pctCopy")->isVisible());
+}
+
+TEST_F(MainWindow, HasTheWholeMenuBar)
+{
+    auto window = Open();
+    QStringList bar;
+    for (QAction* action : window->menuBar()->actions())
+        bar << action->text();
+    EXPECT_EQ(bar, (QStringList{ "ファイル(&F)", "編集(&E)", "ツール(&T)", "フォルダ履歴(&A)" }));
+    EXPECT_EQ(MenuTexts(*window, "mnuFiles"),
+        (QStringList{ "保存(&S)", "場所を指定して保存(&P)", "-", "終了(&Q)" }));
+    EXPECT_EQ(MenuTexts(*window, "mnuEdits"), QStringList{ "コピー(&C)" });
+    EXPECT_EQ(
+        MenuTexts(*window, "mnuTools"), (QStringList{ "オプション(&O)", "バージョン情報(&V)" }));
+    EXPECT_EQ(
+        MenuTexts(*window, "mnuPopup"), (QStringList{ "ｸﾘｯﾌﾟﾎﾞｰﾄﾞｺﾋﾟｰ", "ﾌｧｲﾙ保存", "ｷｬﾝｾﾙ" }));
+    EXPECT_EQ(window->findChild<QAction*>("mnuFile(0)")->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(window->findChild<QAction*>("mnuTool(0)")->shortcut(), QKeySequence("Ctrl+O"));
+}
+
+TEST_F(MainWindow, HistoryMenuFollowsTheHistory)
+{
+    state.FolderHistory = { "/a/", "/b & c/" };
+    auto window = Open();
+    EXPECT_EQ(MenuTexts(*window, "mnuFavorates"),
+        (QStringList{ "履歴をクリア", "-", "/a/", "/b && c/" }));
+}
+
+TEST_F(MainWindow, EmptyHistoryShowsTheClearItemAlone)
+{
+    auto window = Open();
+    EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア(&C)" });
+    window->mnuFavorate_Click(0);
+    EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "nothing to clear";
+}
+
+TEST_F(MainWindow, ChoosingAHistoryFolderWritesNothing)
+{
+    state.FolderHistory = { "/a/", images.folder() };
+    auto window = Open();
+    window->findChild<QAction*>("mnuFavorate(3)")->trigger();
+    EXPECT_EQ(state.ImageFolder, images.folder());
+    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", images.folder() }));
+    EXPECT_FALSE(std::filesystem::exists(state.SettingsFile()));
+}
+
+TEST_F(MainWindow, ClearingTheHistoryBlanksItsKeys)
+{
+    WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
+    WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
+    state.FolderHistory = { "/a/", "/b/" };
+    auto window = Open();
+    window->findChild<QAction*>("mnuFavorate(0)")->trigger();
+    EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
+    EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア" });
+    EXPECT_EQ(test::ReadFileBytes(state.SettingsFile()), "[FAVORATES]\r\nFOLDER0=\r\nFOLDER1=\r\n");
+    EXPECT_EQ(ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "" });
+}
 
 } // namespace
 } // namespace snapvale

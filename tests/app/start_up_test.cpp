@@ -7,80 +7,78 @@
 namespace snapvale {
 namespace {
 
-    using test::TempFolder;
+using test::TempFolder;
 
-    AppState StartWith(const TempFolder& folder, const std::string& settings)
-    {
-        folder.Write(kSettingsFileName, settings);
-        return ReadStartupState(folder.path().string());
-    }
+AppState StartWith(const TempFolder& folder, const std::string& settings)
+{
+    folder.Write(kSettingsFileName, settings);
+    return ReadStartupState(folder.path().string());
+}
 
-    TEST(StartUp, NoSettingsFileGivesTheDefaults)
-    {
-        TempFolder folder;
-        const AppState state = ReadStartupState(folder.path().string());
-        EXPECT_EQ(state.AppFolder, folder.folder());
-        EXPECT_EQ(state.SettingsFile(), folder.folder() + "Snapvale2.ini");
-        EXPECT_EQ(state.ImageFolder, DefaultImageFolder());
-        EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
-        EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "start-up writes nothing";
-    }
+TEST(StartUp, NoSettingsFileGivesTheDefaults)
+{
+    TempFolder folder;
+    const AppState state = ReadStartupState(folder.path().string());
+    EXPECT_EQ(state.AppFolder, folder.folder());
+    EXPECT_EQ(state.SettingsFile(), folder.folder() + "Snapvale2.ini");
+    EXPECT_EQ(state.ImageFolder, DefaultImageFolder());
+    EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
+    EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "start-up writes nothing";
+}
 
-    TEST(StartUp, DefaultFolderIsTheGameUnderWine)
-    {
-        const std::string folder = DefaultImageFolder();
-        EXPECT_TRUE(folder.ends_with("/.wine/drive_c/Program Files/Lineage/")) << folder;
-    }
+TEST(StartUp, DefaultFolderIsTheGameUnderWine)
+{
+    const std::string folder = DefaultImageFolder();
+    EXPECT_TRUE(folder.ends_with("/.wine/drive_c/Program Files/Lineage/")) << folder;
+}
 
-    TEST(StartUp, ImageFolderGetsItsTrailingSeparator)
-    {
-        TempFolder folder;
-        EXPECT_EQ(
-            StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots\r\n").ImageFolder, "/srv/shots/");
-        EXPECT_EQ(
-            StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots/\r\n").ImageFolder, "/srv/shots/");
-        // Present but empty is not missing: the empty folder becomes the root.
-        EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=\r\n").ImageFolder, "/");
-    }
+TEST(StartUp, ImageFolderGetsItsTrailingSeparator)
+{
+    TempFolder folder;
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots\r\n").ImageFolder, "/srv/shots/");
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots/\r\n").ImageFolder, "/srv/shots/");
+    // Present but empty is not missing: the empty folder becomes the root.
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=\r\n").ImageFolder, "/");
+}
 
-    TEST(StartUp, HistoryEndsAtTheFirstMissingOrEmptyKey)
-    {
-        TempFolder folder;
-        EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=/a/\r\nFOLDER2=/c/\r\n").FolderHistory,
-            std::vector<std::string>{ "/a/" });
-        EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=\r\nFOLDER1=/b/\r\n").FolderHistory,
-            std::vector<std::string>{ "" });
-        // Entries are kept exactly as stored: no separator is added to them.
-        EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=/a\r\nFOLDER1=/b/\r\n").FolderHistory,
-            (std::vector<std::string>{ "/a", "/b/" }));
-    }
+TEST(StartUp, HistoryEndsAtTheFirstMissingOrEmptyKey)
+{
+    TempFolder folder;
+    EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=/a/\r\nFOLDER2=/c/\r\n").FolderHistory,
+        std::vector<std::string>{ "/a/" });
+    EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=\r\nFOLDER1=/b/\r\n").FolderHistory,
+        std::vector<std::string>{ "" });
+    // Entries are kept exactly as stored: no separator is added to them.
+    EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=/a\r\nFOLDER1=/b/\r\n").FolderHistory,
+        (std::vector<std::string>{ "/a", "/b/" }));
+}
 
-    TEST(StartUp, WrittenHistoryReadsBackInOrder)
-    {
-        TempFolder folder;
-        const std::string settings = folder.folder() + kSettingsFileName;
-        std::vector<std::string> written;
-        for (int i = 0; i < 12; ++i) {
-            written.push_back("/shots/日付" + std::to_string(i) + "/");
-            WriteIniString("FAVORATES", "FOLDER" + std::to_string(i), written.back(), settings);
-        }
-        EXPECT_EQ(ReadStartupState(folder.path().string()).FolderHistory, written);
+TEST(StartUp, WrittenHistoryReadsBackInOrder)
+{
+    TempFolder folder;
+    const std::string settings = folder.folder() + kSettingsFileName;
+    std::vector<std::string> written;
+    for (int i = 0; i < 12; ++i) {
+        written.push_back("/shots/日付" + std::to_string(i) + "/");
+        WriteIniString("FAVORATES", "FOLDER" + std::to_string(i), written.back(), settings);
     }
+    EXPECT_EQ(ReadStartupState(folder.path().string()).FolderHistory, written);
+}
 
-    TEST(StartUp, ClearedHistoryThenOneNewFolder)
-    {
-        TempFolder folder;
-        const AppState state = StartWith(folder,
-            "[FAVORATES]\r\nFOLDER0=/new/\r\nFOLDER1=\r\n"
-            "FOLDER2=\r\n");
-        EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "/new/" });
-    }
+TEST(StartUp, ClearedHistoryThenOneNewFolder)
+{
+    TempFolder folder;
+    const AppState state = StartWith(folder,
+        "[FAVORATES]\r\nFOLDER0=/new/\r\nFOLDER1=\r\n"
+        "FOLDER2=\r\n");
+    EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "/new/" });
+}
 
-    TEST(StartUp, ProgramInTheRootFolder)
-    {
-        EXPECT_EQ(WithTrailingSeparator("/"), "/");
-        EXPECT_EQ(ReadStartupState("/").SettingsFile(), "/Snapvale2.ini");
-    }
+TEST(StartUp, ProgramInTheRootFolder)
+{
+    EXPECT_EQ(WithTrailingSeparator("/"), "/");
+    EXPECT_EQ(ReadStartupState("/").SettingsFile(), "/Snapvale2.ini");
+}
 
 } // namespace
 } // namespace snapvale

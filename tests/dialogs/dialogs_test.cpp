@@ -16,188 +16,187 @@
 namespace snapvale {
 namespace {
 
-    using test::ReadFileBytes;
-    using test::WriteScreenshot;
+using test::ReadFileBytes;
+using test::WriteScreenshot;
 
-    class Options : public ::testing::Test, public test::MainWindowFixture
+class Options : public ::testing::Test, public test::MainWindowFixture
+{
+protected:
+    // Opens the options dialog from the Tools menu and, once it shows, lets `user` act on it.
+    void RunOptions(std::function<void(frmOption&)> user)
     {
-    protected:
-        // Opens the options dialog from the Tools menu and, once it shows, lets `user` act on it.
-        void RunOptions(std::function<void(frmOption&)> user)
-        {
-            QTimer::singleShot(0, [user] {
-                frmOption* dialog = frmOption::Active();
-                ASSERT_NE(dialog, nullptr);
-                user(*dialog);
-            });
-            window().mnuTool_Click(0);
-            EXPECT_EQ(frmOption::Active(), nullptr) << "the dialog has closed";
-        }
-        QStringList HistoryMenu()
-        {
-            QStringList texts;
-            for (QAction* action : window().findChild<QMenu*>("mnuFavorates")->actions())
-                texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-            return texts;
-        }
-        std::string Settings() { return ReadFileBytes(state.SettingsFile()); }
-    };
-
-    TEST_F(Options, CancelChangesNothing)
-    {
-        WriteIniString("CONFIG", "FOLDER", images.folder(), state.SettingsFile());
-        const std::string before = Settings();
-        Open();
-        folderBrowser.answers.push_back("/somewhere/else");
-        RunOptions([](frmOption& dialog) {
-            EXPECT_EQ(dialog.findChild<QLineEdit*>("txtFolder")->text().toStdString(),
-                dialog.SelectedFolder());
-            dialog.cmdFolder_Click();
-            dialog.cmdCancel_Click();
+        QTimer::singleShot(0, [user] {
+            frmOption* dialog = frmOption::Active();
+            ASSERT_NE(dialog, nullptr);
+            user(*dialog);
         });
-        EXPECT_EQ(state.ImageFolder, images.folder());
-        EXPECT_EQ(Settings(), before);
-        EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
+        window().mnuTool_Click(0);
+        EXPECT_EQ(frmOption::Active(), nullptr) << "the dialog has closed";
     }
-
-    TEST_F(Options, OkWithoutBrowsingStoresTheFolderAndStartsTheHistory)
+    QStringList HistoryMenu()
     {
-        WriteScreenshot(images, "a.tga", 8, 8, 2004, 5, 17);
-        Open();
-        RunOptions([](frmOption& dialog) { dialog.cmdOK_Click(); });
-        EXPECT_EQ(Settings(),
-            "[CONFIG]\r\nFOLDER=" + images.folder()
-                + "\r\n[FAVORATES]\r\nFOLDER0=" + images.folder() + "\r\n");
-        EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ images.folder() });
-        EXPECT_EQ(HistoryMenu(),
-            (QStringList{ "履歴をクリア", "-", QString::fromStdString(images.folder()) }));
-        EXPECT_EQ(RowOf("2004/05/17"), 1);
+        QStringList texts;
+        for (QAction* action : window().findChild<QMenu*>("mnuFavorates")->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
     }
+    std::string Settings() { return ReadFileBytes(state.SettingsFile()); }
+};
 
-    TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
-    {
-        test::TempFolder other;
-        WriteScreenshot(other, "b.tga", 8, 8, 2004, 6, 1);
-        Open();
-        const std::string chosen =
-            other.path().string(); // no trailing separator, as browsers give it
-        folderBrowser.answers.push_back(chosen);
-        RunOptions([&](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            EXPECT_EQ(dialog.findChild<QLineEdit*>("txtFolder")->text().toStdString(), chosen);
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(folderBrowser.initialFolders, std::vector<std::string>{ images.folder() });
-        EXPECT_EQ(folderBrowser.titles, std::vector<std::string>{ "Lineageフォルダを選択" });
-        EXPECT_EQ(state.ImageFolder, chosen + "/");
-        EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
-        EXPECT_EQ(RowOf("2004/06/01"), 1);
-    }
+TEST_F(Options, CancelChangesNothing)
+{
+    WriteIniString("CONFIG", "FOLDER", images.folder(), state.SettingsFile());
+    const std::string before = Settings();
+    Open();
+    folderBrowser.answers.push_back("/somewhere/else");
+    RunOptions([](frmOption& dialog) {
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("txtFolder")->text().toStdString(),
+            dialog.SelectedFolder());
+        dialog.cmdFolder_Click();
+        dialog.cmdCancel_Click();
+    });
+    EXPECT_EQ(state.ImageFolder, images.folder());
+    EXPECT_EQ(Settings(), before);
+    EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
+}
 
-    TEST_F(Options, RootFolderGetsNoSecondSeparator)
-    {
-        Open();
-        folderBrowser.answers.push_back("/");
-        RunOptions([](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(state.ImageFolder, "/");
-    }
+TEST_F(Options, OkWithoutBrowsingStoresTheFolderAndStartsTheHistory)
+{
+    WriteScreenshot(images, "a.tga", 8, 8, 2004, 5, 17);
+    Open();
+    RunOptions([](frmOption& dialog) { dialog.cmdOK_Click(); });
+    EXPECT_EQ(Settings(),
+        "[CONFIG]\r\nFOLDER=" + images.folder() + "\r\n[FAVORATES]\r\nFOLDER0=" + images.folder()
+            + "\r\n");
+    EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ images.folder() });
+    EXPECT_EQ(HistoryMenu(),
+        (QStringList{ "履歴をクリア", "-", QString::fromStdString(images.folder()) }));
+    EXPECT_EQ(RowOf("2004/05/17"), 1);
+}
 
-    TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
-    {
-        state.FolderHistory = { "/a/", "/b/" };
-        Open();
-        folderBrowser.answers = { "/b", "/B" };
-        RunOptions([](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/" }));
-        EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER1", state.SettingsFile(), "<none>"), "<none>");
-        RunOptions([](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/", "/B/" }));
-        EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), "/B/");
-        EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/a/", "/b/", "/B/" }));
-    }
+TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
+{
+    test::TempFolder other;
+    WriteScreenshot(other, "b.tga", 8, 8, 2004, 6, 1);
+    Open();
+    const std::string chosen = other.path().string(); // no trailing separator, as browsers give it
+    folderBrowser.answers.push_back(chosen);
+    RunOptions([&](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("txtFolder")->text().toStdString(), chosen);
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(folderBrowser.initialFolders, std::vector<std::string>{ images.folder() });
+    EXPECT_EQ(folderBrowser.titles, std::vector<std::string>{ "Lineageフォルダを選択" });
+    EXPECT_EQ(state.ImageFolder, chosen + "/");
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
+    EXPECT_EQ(RowOf("2004/06/01"), 1);
+}
 
-    TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
-    {
-        Open();
-        folderBrowser.answers.push_back("/shots");
-        RunOptions([](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            dialog.close();
-        });
-        EXPECT_EQ(state.ImageFolder, "/shots/");
-    }
+TEST_F(Options, RootFolderGetsNoSecondSeparator)
+{
+    Open();
+    folderBrowser.answers.push_back("/");
+    RunOptions([](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(state.ImageFolder, "/");
+}
 
-    TEST_F(Options, CancelledBrowserAndTypedTextChangeNothing)
-    {
-        Open();
-        RunOptions([](frmOption& dialog) {
-            auto* box = dialog.findChild<QLineEdit*>("txtFolder");
-            EXPECT_TRUE(box->isReadOnly());
-            QTest::keyClicks(box, "/typed");
-            dialog.cmdFolder_Click(); // the browser is cancelled
-            QTest::keyClick(&dialog, Qt::Key_Escape); // means nothing here
-            EXPECT_TRUE(dialog.isVisible());
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(state.ImageFolder, images.folder());
-    }
+TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
+{
+    state.FolderHistory = { "/a/", "/b/" };
+    Open();
+    folderBrowser.answers = { "/b", "/B" };
+    RunOptions([](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/" }));
+    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER1", state.SettingsFile(), "<none>"), "<none>");
+    RunOptions([](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/", "/B/" }));
+    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), "/B/");
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/a/", "/b/", "/B/" }));
+}
 
-    TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)
-    {
-        WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
-        WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
-        state.FolderHistory = { "/a/", "/b/" };
-        Open();
-        window().mnuFavorate_Click(0);
-        folderBrowser.answers.push_back("/c");
-        RunOptions([](frmOption& dialog) {
-            dialog.cmdFolder_Click();
-            dialog.cmdOK_Click();
-        });
-        EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/c/" }));
-        EXPECT_EQ(
-            ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "/c/" });
-    }
+TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
+{
+    Open();
+    folderBrowser.answers.push_back("/shots");
+    RunOptions([](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        dialog.close();
+    });
+    EXPECT_EQ(state.ImageFolder, "/shots/");
+}
 
-    TEST(VersionLine, PlainNumbers)
-    {
-        EXPECT_EQ(VersionLine(2, 10, 5), "Ver. 2.10 Revision 5");
-        EXPECT_EQ(VersionLine(1, 1, 0), "Ver. 1.1 Revision 0");
-    }
+TEST_F(Options, CancelledBrowserAndTypedTextChangeNothing)
+{
+    Open();
+    RunOptions([](frmOption& dialog) {
+        auto* box = dialog.findChild<QLineEdit*>("txtFolder");
+        EXPECT_TRUE(box->isReadOnly());
+        QTest::keyClicks(box, "/typed");
+        dialog.cmdFolder_Click(); // the browser is cancelled
+        QTest::keyClick(&dialog, Qt::Key_Escape); // means nothing here
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(state.ImageFolder, images.folder());
+}
 
-    TEST(VersionDialog, ShowsTheSameTextsEveryTime)
-    {
-        const auto texts = [] {
-            frmVersion dialog(nullptr);
-            QStringList all;
-            for (const char* name : { "Label1", "lblVersion", "lblDesc", "lblSupport" })
-                all << dialog.findChild<QLabel*>(name)->text();
-            return all;
-        };
-        const QStringList first = texts();
-        EXPECT_EQ(first, texts());
-        EXPECT_EQ(first[1].toStdString(), "Ver. 1.1 Revision 0");
-        EXPECT_EQ(first[3].split('\n').size(), 3);
-        EXPECT_TRUE(first[3].startsWith(QStringLiteral("お問い合わせ・サポートページ")));
-    }
+TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)
+{
+    WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
+    WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
+    state.FolderHistory = { "/a/", "/b/" };
+    Open();
+    window().mnuFavorate_Click(0);
+    folderBrowser.answers.push_back("/c");
+    RunOptions([](frmOption& dialog) {
+        dialog.cmdFolder_Click();
+        dialog.cmdOK_Click();
+    });
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/c/" }));
+    EXPECT_EQ(
+        ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "/c/" });
+}
 
-    TEST(VersionDialog, SupportLinesKeepTheirRightEdge)
-    {
+TEST(VersionLine, PlainNumbers)
+{
+    EXPECT_EQ(VersionLine(2, 10, 5), "Ver. 2.10 Revision 5");
+    EXPECT_EQ(VersionLine(1, 1, 0), "Ver. 1.1 Revision 0");
+}
+
+TEST(VersionDialog, ShowsTheSameTextsEveryTime)
+{
+    const auto texts = [] {
         frmVersion dialog(nullptr);
-        const auto* support = dialog.findChild<QLabel*>("lblSupport");
-        EXPECT_EQ(support->geometry().right() + 1, 386);
-        EXPECT_EQ(dialog.size(), QSize(394, 130));
-        EXPECT_EQ(dialog.windowTitle().toStdString(), "Snapvale2 - Version情報");
-    }
+        QStringList all;
+        for (const char* name : { "Label1", "lblVersion", "lblDesc", "lblSupport" })
+            all << dialog.findChild<QLabel*>(name)->text();
+        return all;
+    };
+    const QStringList first = texts();
+    EXPECT_EQ(first, texts());
+    EXPECT_EQ(first[1].toStdString(), "Ver. 1.1 Revision 0");
+    EXPECT_EQ(first[3].split('\n').size(), 3);
+    EXPECT_TRUE(first[3].startsWith(QStringLiteral("お問い合わせ・サポートページ")));
+}
+
+TEST(VersionDialog, SupportLinesKeepTheirRightEdge)
+{
+    frmVersion dialog(nullptr);
+    const auto* support = dialog.findChild<QLabel*>("lblSupport");
+    EXPECT_EQ(support->geometry().right() + 1, 386);
+    EXPECT_EQ(dialog.size(), QSize(394, 130));
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Snapvale2 - Version情報");
+}
 
 } // namespace
 } // namespace snapvale

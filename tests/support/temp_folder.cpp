@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
 {
-    static std::atomic<unsigned> counter { 0 };
+    static std::atomic<unsigned> counter{ 0 };
     std::random_device random;
     for (;;) {
         std::ostringstream name;
@@ -63,10 +63,10 @@ std::string ReadFileBytes(const fs::path& file)
     return bytes.str();
 }
 
-void SetLocalModificationTime(const fs::path& file, int year, int month, int day, int hour,
-                              int minute, int second)
+void SetLocalModificationTime(
+    const fs::path& file, int year, int month, int day, int hour, int minute, int second)
 {
-    std::tm local {};
+    std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
     local.tm_mday = day;
@@ -75,7 +75,7 @@ void SetLocalModificationTime(const fs::path& file, int year, int month, int day
     local.tm_sec = second;
     local.tm_isdst = -1;
     const std::time_t when = std::mktime(&local);
-    utimbuf times { when, when };
+    utimbuf times{ when, when };
     ::utime(file.c_str(), &times);
 }
 

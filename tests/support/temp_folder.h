@@ -35,6 +35,6 @@ std::string ReadFileBytes(const std::filesystem::path& file);
 
 // Sets a file's last-modification time to the given local calendar time.
 void SetLocalModificationTime(const std::filesystem::path& file, int year, int month, int day,
-                              int hour = 12, int minute = 0, int second = 0);
+    int hour = 12, int minute = 0, int second = 0);
 
 } // namespace snapvale::test

@@ -11,188 +11,188 @@
 namespace snapvale {
 namespace {
 
-    using test::WriteScreenshot;
+using test::WriteScreenshot;
 
-    class Viewer : public ::testing::Test, public test::MainWindowFixture
+class Viewer : public ::testing::Test, public test::MainWindowFixture
+{
+protected:
+    // `count` files on 2004/05/17, named f00.tga, f01.tga, ...
+    void WriteDate(int count, int day = 17, const char* prefix = "f")
     {
-    protected:
-        // `count` files on 2004/05/17, named f00.tga, f01.tga, ...
-        void WriteDate(int count, int day = 17, const char* prefix = "f")
-        {
-            for (int i = 0; i < count; ++i) {
-                char name[16];
-                std::snprintf(name, sizeof name, "%s%02d.tga", prefix, i);
-                WriteScreenshot(images, name, 64, 48, 2004, 5, day, 21, 7, i);
-            }
+        for (int i = 0; i < count; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%s%02d.tga", prefix, i);
+            WriteScreenshot(images, name, 64, 48, 2004, 5, day, 21, 7, i);
         }
-        ThumbnailTray& tray() { return *window().findChild<ThumbnailTray*>("pctTray"); }
-        ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
-        QWidget& preview() { return *window().findChild<QWidget*>("pctPreview"); }
-        QScrollBar& scrollBar() { return *window().findChild<QScrollBar*>("vscrTray"); }
-        std::string dateLabel()
-        {
-            return window().findChild<QLabel*>("lblFileDate")->text().toStdString();
-        }
-        std::vector<bool> Decoded()
-        {
-            std::vector<bool> decoded;
-            for (int i = 0; i < tray().CellCount(); ++i)
-                decoded.push_back(tray().HasPicture(i));
-            return decoded;
-        }
-    };
-
-    TEST_F(Viewer, DateShowsItsThumbnailsAndDecodesTheFirstNine)
-    {
-        WriteDate(12);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-
-        EXPECT_EQ(preview().pos(), QPoint(176, 0));
-        EXPECT_EQ(view().pos(), QPoint(176, 584));
-        ASSERT_EQ(tray().CellCount(), 12);
-        EXPECT_EQ(tray().Cell(4).fileName.toStdString(), "f04.tga");
-        EXPECT_EQ(tray().Cell(4).toolTip.toStdString(), "2004/05/17 21:07:04");
-        EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }));
-        EXPECT_EQ(tray().Thumbnail(0).size(), tray().PictureSize());
-        EXPECT_EQ(tray().PictureSize(), QSize(208, 160));
-        EXPECT_TRUE(scrollBar().isEnabled());
-        EXPECT_EQ(scrollBar().maximum(), 3);
-        EXPECT_EQ(tray().height(), 4 * 177);
     }
-
-    TEST_F(Viewer, ScrollingMovesByRowsAndDecodesLazily)
+    ThumbnailTray& tray() { return *window().findChild<ThumbnailTray*>("pctTray"); }
+    ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
+    QWidget& preview() { return *window().findChild<QWidget*>("pctPreview"); }
+    QScrollBar& scrollBar() { return *window().findChild<QScrollBar*>("vscrTray"); }
+    std::string dateLabel()
     {
-        WriteDate(13);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        scrollBar().setValue(1);
-        EXPECT_EQ(tray().y(), -177);
-        EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 }));
-        scrollBar().setValue(4);
-        EXPECT_EQ(tray().y(), -4 * 177);
-        EXPECT_TRUE(tray().HasPicture(12));
+        return window().findChild<QLabel*>("lblFileDate")->text().toStdString();
     }
-
-    TEST_F(Viewer, CellsFollowTheDateShown)
+    std::vector<bool> Decoded()
     {
-        WriteDate(12, 17, "a");
-        WriteDate(5, 16, "b");
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        scrollBar().setValue(2);
-        window().grid().SetCurrentRow(RowOf("2004/05/16"));
-        EXPECT_EQ(tray().CellCount(), 5);
-        EXPECT_EQ(tray().y(), 0) << "a new date starts at the top";
-        EXPECT_FALSE(scrollBar().isEnabled()) << "two rows fit the pane";
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        EXPECT_EQ(tray().CellCount(), 12);
-        EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }))
-            << "nothing is kept between dates";
+        std::vector<bool> decoded;
+        for (int i = 0; i < tray().CellCount(); ++i)
+            decoded.push_back(tray().HasPicture(i));
+        return decoded;
     }
+};
 
-    TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
-    {
-        WriteDate(2);
-        const auto broken = images.Write("broken.tga", "not a picture at all");
-        test::SetLocalModificationTime(broken, 2004, 5, 17, 9, 30, 0);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        ASSERT_EQ(tray().CellCount(), 3);
-        EXPECT_EQ(tray().Cell(0).fileName.toStdString(), "broken.tga");
-        EXPECT_EQ(tray().Cell(0).toolTip.toStdString(), "2004/05/17 09:30:00");
-        EXPECT_EQ(Decoded(), (std::vector<bool>{ 0, 1, 1 }));
-    }
+TEST_F(Viewer, DateShowsItsThumbnailsAndDecodesTheFirstNine)
+{
+    WriteDate(12);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
 
-    TEST_F(Viewer, ClickingAThumbnailShowsItsFile)
-    {
-        // Tree rows: root, the 18th, its eight files, then the 17th at row 10.
-        WriteDate(8, 18, "n");
-        WriteDate(6, 17, "o");
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/18"));
-        ASSERT_EQ(RowOf("2004/05/17"), 10);
-        window().grid().SetCurrentRow(10);
-        QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(4).center());
-        EXPECT_EQ(window().grid().CurrentRow(), 15);
-        EXPECT_EQ(Caption(), "Snapvale - o04.tga");
-        EXPECT_EQ(view().pos(), QPoint(176, 0));
-        EXPECT_EQ(preview().pos(), QPoint(176, 584));
-        EXPECT_TRUE(view().HasPicture());
-        EXPECT_EQ(dateLabel(), "2004/05/17 21:07:04");
-    }
+    EXPECT_EQ(preview().pos(), QPoint(176, 0));
+    EXPECT_EQ(view().pos(), QPoint(176, 584));
+    ASSERT_EQ(tray().CellCount(), 12);
+    EXPECT_EQ(tray().Cell(4).fileName.toStdString(), "f04.tga");
+    EXPECT_EQ(tray().Cell(4).toolTip.toStdString(), "2004/05/17 21:07:04");
+    EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }));
+    EXPECT_EQ(tray().Thumbnail(0).size(), tray().PictureSize());
+    EXPECT_EQ(tray().PictureSize(), QSize(208, 160));
+    EXPECT_TRUE(scrollBar().isEnabled());
+    EXPECT_EQ(scrollBar().maximum(), 3);
+    EXPECT_EQ(tray().height(), 4 * 177);
+}
 
-    TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
-    {
-        WriteDate(3);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        window().grid().SetCurrentRow(RowOf("f01.tga"));
-        const QImage shown = view().picture();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        window().grid().SetCurrentRow(0);
-        EXPECT_EQ(view().pos(), QPoint(176, 0));
-        EXPECT_EQ(Caption(), "Snapvale - 2004/05/17") << "the caption stays";
-        EXPECT_EQ(view().picture(), shown);
-        EXPECT_EQ(dateLabel(), "2004/05/17 21:07:01");
-    }
+TEST_F(Viewer, ScrollingMovesByRowsAndDecodesLazily)
+{
+    WriteDate(13);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    scrollBar().setValue(1);
+    EXPECT_EQ(tray().y(), -177);
+    EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 }));
+    scrollBar().setValue(4);
+    EXPECT_EQ(tray().y(), -4 * 177);
+    EXPECT_TRUE(tray().HasPicture(12));
+}
 
-    TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
-    {
-        WriteDate(2);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        std::filesystem::remove(images.path() / "f01.tga");
-        window().grid().SetCurrentRow(0);
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        EXPECT_EQ(tray().Cell(1).toolTip.toStdString(), "");
-        window().grid().SetCurrentRow(RowOf("f01.tga"));
-        EXPECT_EQ(Caption(), "Snapvale - f01.tga");
-        EXPECT_FALSE(view().HasPicture());
-        EXPECT_EQ(dateLabel(), "");
-    }
+TEST_F(Viewer, CellsFollowTheDateShown)
+{
+    WriteDate(12, 17, "a");
+    WriteDate(5, 16, "b");
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    scrollBar().setValue(2);
+    window().grid().SetCurrentRow(RowOf("2004/05/16"));
+    EXPECT_EQ(tray().CellCount(), 5);
+    EXPECT_EQ(tray().y(), 0) << "a new date starts at the top";
+    EXPECT_FALSE(scrollBar().isEnabled()) << "two rows fit the pane";
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    EXPECT_EQ(tray().CellCount(), 12);
+    EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }))
+        << "nothing is kept between dates";
+}
 
-    TEST_F(Viewer, NewFileDropsTheSelection)
-    {
-        WriteDate(2);
-        Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        window().grid().SetCurrentRow(RowOf("f00.tga"));
-        QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(12, 12));
-        QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(12, 12));
-        ASSERT_TRUE(view().shpRect()->isVisible());
-        window().grid().SetCurrentRow(RowOf("f01.tga"));
-        EXPECT_FALSE(view().shpRect()->isVisible());
-    }
+TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
+{
+    WriteDate(2);
+    const auto broken = images.Write("broken.tga", "not a picture at all");
+    test::SetLocalModificationTime(broken, 2004, 5, 17, 9, 30, 0);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    ASSERT_EQ(tray().CellCount(), 3);
+    EXPECT_EQ(tray().Cell(0).fileName.toStdString(), "broken.tga");
+    EXPECT_EQ(tray().Cell(0).toolTip.toStdString(), "2004/05/17 09:30:00");
+    EXPECT_EQ(Decoded(), (std::vector<bool>{ 0, 1, 1 }));
+}
 
-    // The whole way a user goes: start, pick a date, see the tray, click a thumbnail, see the
-    // image.
-    TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
-    {
-        WriteScreenshot(images, "old.tga", 320, 240, 2004, 4, 30);
-        WriteScreenshot(images, "mid.tga", 320, 240, 2004, 5, 17);
-        const QImage wanted = WriteScreenshot(images, "new.tga", 800, 600, 2004, 5, 18);
-        WriteScreenshot(images, "new2.tga", 640, 480, 2004, 5, 18);
-        Open();
-        EXPECT_EQ(RowOf("2004/05/18"), 1);
-        EXPECT_EQ(RowOf("2004/04/30"), 5) << "each date closed over its placeholder row";
+TEST_F(Viewer, ClickingAThumbnailShowsItsFile)
+{
+    // Tree rows: root, the 18th, its eight files, then the 17th at row 10.
+    WriteDate(8, 18, "n");
+    WriteDate(6, 17, "o");
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/18"));
+    ASSERT_EQ(RowOf("2004/05/17"), 10);
+    window().grid().SetCurrentRow(10);
+    QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(4).center());
+    EXPECT_EQ(window().grid().CurrentRow(), 15);
+    EXPECT_EQ(Caption(), "Snapvale - o04.tga");
+    EXPECT_EQ(view().pos(), QPoint(176, 0));
+    EXPECT_EQ(preview().pos(), QPoint(176, 584));
+    EXPECT_TRUE(view().HasPicture());
+    EXPECT_EQ(dateLabel(), "2004/05/17 21:07:04");
+}
 
-        ClickRow(RowOf("2004/05/18"));
-        EXPECT_EQ(Caption(), "Snapvale - 2004/05/18");
-        ASSERT_EQ(tray().CellCount(), 2);
-        QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(0).center());
-        EXPECT_EQ(Caption(), "Snapvale - new.tga");
+TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
+{
+    WriteDate(3);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    const QImage shown = view().picture();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    window().grid().SetCurrentRow(0);
+    EXPECT_EQ(view().pos(), QPoint(176, 0));
+    EXPECT_EQ(Caption(), "Snapvale - 2004/05/17") << "the caption stays";
+    EXPECT_EQ(view().picture(), shown);
+    EXPECT_EQ(dateLabel(), "2004/05/17 21:07:01");
+}
 
-        const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
-        shot.save(QStringLiteral(SNAPVALE_TEST_OUTPUT_DIR "/end_to_end.png"));
-        // The view's inner area starts after its 2-pixel border, below the menu bar.
-        const QPoint origin = view().mapTo(&window(), view().contentsRect().topLeft());
-        int mismatches = 0;
-        for (int y = 0; y < 480; y += 3)
-            for (int x = 0; x < 640; x += 3)
-                mismatches += shot.pixel(origin.x() + x, origin.y() + y) != wanted.pixel(x, y);
-        EXPECT_EQ(mismatches, 0) << "see end_to_end.png in the test's build folder";
-    }
+TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
+{
+    WriteDate(2);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    std::filesystem::remove(images.path() / "f01.tga");
+    window().grid().SetCurrentRow(0);
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    EXPECT_EQ(tray().Cell(1).toolTip.toStdString(), "");
+    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    EXPECT_EQ(Caption(), "Snapvale - f01.tga");
+    EXPECT_FALSE(view().HasPicture());
+    EXPECT_EQ(dateLabel(), "");
+}
+
+TEST_F(Viewer, NewFileDropsTheSelection)
+{
+    WriteDate(2);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    window().grid().SetCurrentRow(RowOf("f00.tga"));
+    QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(12, 12));
+    ASSERT_TRUE(view().shpRect()->isVisible());
+    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    EXPECT_FALSE(view().shpRect()->isVisible());
+}
+
+// The whole way a user goes: start, pick a date, see the tray, click a thumbnail, see the
+// image.
+TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
+{
+    WriteScreenshot(images, "old.tga", 320, 240, 2004, 4, 30);
+    WriteScreenshot(images, "mid.tga", 320, 240, 2004, 5, 17);
+    const QImage wanted = WriteScreenshot(images, "new.tga", 800, 600, 2004, 5, 18);
+    WriteScreenshot(images, "new2.tga", 640, 480, 2004, 5, 18);
+    Open();
+    EXPECT_EQ(RowOf("2004/05/18"), 1);
+    EXPECT_EQ(RowOf("2004/04/30"), 5) << "each date closed over its placeholder row";
+
+    ClickRow(RowOf("2004/05/18"));
+    EXPECT_EQ(Caption(), "Snapvale - 2004/05/18");
+    ASSERT_EQ(tray().CellCount(), 2);
+    QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(0).center());
+    EXPECT_EQ(Caption(), "Snapvale - new.tga");
+
+    const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    shot.save(QStringLiteral(SNAPVALE_TEST_OUTPUT_DIR "/end_to_end.png"));
+    // The view's inner area starts after its 2-pixel border, below the menu bar.
+    const QPoint origin = view().mapTo(&window(), view().contentsRect().topLeft());
+    int mismatches = 0;
+    for (int y = 0; y < 480; y += 3)
+        for (int x = 0; x < 640; x += 3)
+            mismatches += shot.pixel(origin.x() + x, origin.y() + y) != wanted.pixel(x, y);
+    EXPECT_EQ(mismatches, 0) << "see end_to_end.png in the test's build folder";
+}
 
 } // namespace
 } // namespace snapvale

@@ -151,13 +151,6 @@ void frmMain::CreateControls()
     vfgTree = new QTreeWidget(client);
     vfgTree->setObjectName("vfgTree");
     vfgTree->setGeometry(kTreeRect.pixels());
-    QFont treeFont;
-    treeFont.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("IPAGothic"), QStringLiteral("sans-serif") });
-    treeFont.setStyleHint(QFont::SansSerif);
-    treeFont.setPointSize(9);
-    vfgTree->setFont(treeFont);
 
     fraFileInfo = new QGroupBox(QStringLiteral("作成日付"), client);
     fraFileInfo->setObjectName("fraFileInfo");
@@ -212,8 +205,8 @@ void frmMain::CreateControls()
     imgDate->setPixmap(icons.date.pixmap(16, 16));
     imgFile->setPixmap(icons.file.pixmap(16, 16));
 
+    // The grid gives the tree its shape, font and icon size.
     grid_ = std::make_unique<QtTreeGrid>(vfgTree, icons);
-    vfgTree->setFont(treeFont);
     tree_ =
         std::make_unique<DateTree>(*grid_, static_cast<DateTreeHost&>(*this), state_.ImageFolder);
 }

@@ -1,0 +1,69 @@
+#pragma once
+
+// The date tree: a root row, one row per date of the image folder's TGA files (newest first),
+// and under each date, once it is first opened, its files in folder order. Selecting a date puts
+// it in the window caption, opens it and asks for the thumbnail tray; selecting any other row
+// asks for the image view.
+
+#include "catalogue/folder_scan.h"
+#include "catalogue/tree_grid.h"
+
+#include <string>
+
+namespace snapvale {
+
+// The window side of the date tree.
+class DateTreeHost
+{
+public:
+    virtual void SetCaption(const std::string& caption) = 0;
+    // Fill the tray from the file rows below the grid's current row, which is a date row.
+    virtual void ShowThumbnails() = 0;
+    // Show the file that the grid's current row's data names (none for empty data).
+    virtual void ShowImage() = 0;
+
+protected:
+    ~DateTreeHost() = default;
+};
+
+// The root row's text.
+inline constexpr char kTreeRootText[] = "Lineageﾌｫﾙﾀﾞ";
+inline constexpr char kCaptionPrefix[] = "Snapvale - ";
+
+class DateTree final : public TreeGridListener
+{
+public:
+    // Drives `grid` and becomes its listener. `imageFolder` (ending in a separator) is read at
+    // every rebuild, so the owner may change it between rebuilds. All three must outlive the
+    // tree.
+    DateTree(TreeGrid& grid, DateTreeHost& host, const std::string& imageFolder);
+    ~DateTree();
+    DateTree(const DateTree&) = delete;
+    DateTree& operator=(const DateTree&) = delete;
+
+    // Puts the grid into its fixed one-column shape with no rows. Called right before ShowDates.
+    void SetupTree();
+    // Rebuilds the whole tree from a fresh scan: the root, then every date closed and not yet
+    // filled; the root becomes the current row.
+    void ShowDates();
+    // Inserts the files of the date in `row` below it, from the last scan, and makes the date
+    // the current row.
+    void ExpandRow(int row);
+
+    void vfgTree_BeforeExpandCollapse(int row, int state, bool& cancel) override;
+    void vfgTree_CurrentRowChange() override;
+
+    // True only while a date's placeholder row is being removed.
+    bool SuppressRowChange() const { return suppressRowChange_; }
+    // The lists of the last scan.
+    const Catalogue& catalogue() const { return catalogue_; }
+
+private:
+    TreeGrid& grid_;
+    DateTreeHost& host_;
+    const std::string& imageFolder_;
+    Catalogue catalogue_;
+    bool suppressRowChange_ = false;
+};
+
+} // namespace snapvale

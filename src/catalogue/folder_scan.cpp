@@ -1,0 +1,117 @@
+#include "catalogue/folder_scan.h"
+
+#include "catalogue/array_sort.h"
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <unordered_set>
+
+namespace {
+
+constexpr std::string_view kExtension = ".tga";
+
+// Folded to capitals, as NTFS compares names, so "_" sorts after the letters as it does there.
+constexpr unsigned char FoldCase(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 32) : byte;
+}
+
+// Years outside 0..9999 would give keys of another width, which no longer sort as text.
+bool HasFourDigitYear(const snapvale::LocalDateTime& time)
+{
+    return time.year >= 0 && time.year <= 9999;
+}
+
+} // namespace
+
+namespace snapvale {
+
+bool IsCataloguedName(std::string_view name)
+{
+    if (name.size() < kExtension.size() || name.front() == '.')
+        return false;
+    const std::string_view tail = name.substr(name.size() - kExtension.size());
+    return std::equal(tail.begin(), tail.end(), kExtension.begin(),
+        [](char a, char b) { return FoldCase(a) == FoldCase(b); });
+}
+
+std::string DateKey(const LocalDateTime& time)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", time.year, time.month, time.day);
+    return text;
+}
+
+std::string DateTimeText(const LocalDateTime& time)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", time.year, time.month,
+        time.day, time.hour, time.minute, time.second);
+    return text;
+}
+
+std::optional<std::string> FileDateTimeText(const std::string& path)
+{
+    const std::optional<LocalDateTime> time = FileModificationTime(path);
+    if (!time)
+        return std::nullopt;
+    return DateTimeText(*time);
+}
+
+int ScanFolder(const std::string& imageFolder, Catalogue& catalogue)
+{
+    catalogue.FileNames.clear();
+    catalogue.FileDates.clear();
+
+    std::vector<FolderFile> files = ListFolderFiles(imageFolder, IsCataloguedName);
+    // Windows lists a folder by name ignoring letter case; the exact text breaks ties. The
+    // folded names are made once, so the sort compares plain bytes.
+    struct Entry
+    {
+        std::string folded;
+        FolderFile* file;
+    };
+    std::vector<Entry> order;
+    order.reserve(files.size());
+    for (FolderFile& file : files) {
+        std::string folded = file.name;
+        for (char& c : folded)
+            c = static_cast<char>(FoldCase(c));
+        order.push_back({ std::move(folded), &file });
+    }
+    std::sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {
+        if (const int byFolded = a.folded.compare(b.folded))
+            return byFolded < 0;
+        return a.file->name < b.file->name;
+    });
+
+    catalogue.FileNames.reserve(files.size());
+    catalogue.FileDates.reserve(files.size());
+    for (const Entry& entry : order) {
+        FolderFile& file = *entry.file;
+        const std::optional<LocalDateTime> time = ToLocalDateTime(file.modified);
+        if (!time || !HasFourDigitYear(*time))
+            continue;
+        catalogue.FileNames.push_back(std::move(file.name));
+        catalogue.FileDates.push_back(DateKey(*time));
+    }
+    if (catalogue.FileNames.empty())
+        return -1;
+
+    // Distinct keys in order of first appearance, then oldest first, then newest first.
+    std::vector<std::string> dates;
+    std::unordered_set<std::string_view> seen;
+    for (const std::string& key : catalogue.FileDates) {
+        if (seen.insert(key).second)
+            dates.push_back(key);
+    }
+    QuickSortDates(dates, 0, static_cast<int>(dates.size()) - 1);
+    std::reverse(dates.begin(), dates.end());
+    catalogue.DateList = std::move(dates);
+    return static_cast<int>(catalogue.FileNames.size()) - 1;
+}
+
+} // namespace snapvale

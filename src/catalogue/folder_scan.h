@@ -1,0 +1,46 @@
+#pragma once
+
+// The catalogue of the image folder: its TGA files, the date key of each, and the distinct
+// dates, newest first.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace snapvale {
+
+struct LocalDateTime;
+
+struct Catalogue
+{
+    std::vector<std::string> FileNames; // bare names, in folder order
+    std::vector<std::string> FileDates; // FileDates[i] is the date key of FileNames[i]
+    std::vector<std::string> DateList; // distinct date keys, newest first
+};
+
+// Whether a directory entry name is catalogued: it ends in ".tga" in any letter case and is not
+// hidden (does not start with ".").
+bool IsCataloguedName(std::string_view name);
+
+// "YYYY/MM/DD", always with "/" whatever the locale.
+std::string DateKey(const LocalDateTime& time);
+
+// "yyyy/mm/dd hh:mm:ss" on the 24-hour clock.
+std::string DateTimeText(const LocalDateTime& time);
+
+// The modification date and time of the file at `path` as DateTimeText; nothing when the file
+// cannot be queried (for example deleted since the scan).
+std::optional<std::string> FileDateTimeText(const std::string& path);
+
+// Scans `imageFolder` (ending in a separator) and replaces FileNames and FileDates with the
+// catalogued regular files directly in it, and their local-time date keys. The files are in the
+// order Windows lists a folder: by name with ASCII letters folded to capitals, compared as
+// bytes, the exact text breaking ties.
+// Returns the last index (number of files - 1), or -1 when no file is catalogued, including a
+// folder that does not exist; DateList is replaced only when a file was found and is otherwise
+// left as it was. A file that vanishes during the scan, or whose time cannot be written as a
+// four-digit year, is left out.
+int ScanFolder(const std::string& imageFolder, Catalogue& catalogue);
+
+} // namespace snapvale

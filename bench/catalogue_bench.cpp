@@ -1,19 +1,20 @@
 // Scanning the image folder, timed beside a shell pipeline that lists the same dates, and
 // filling the date tree through the real tree widget.
 
-#include "catalogue/date_tree.h"
-#include "catalogue/folder_scan.h"
-#include "platform/qt_tree_grid.h"
-#include "support/temp_folder.h"
-
-#include <QApplication>
-#include <QTreeWidget>
-#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <unistd.h>
+
+#include <QApplication>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include "catalogue/date_tree.h"
+#include "catalogue/folder_scan.h"
+#include "platform/qt_tree_grid.h"
+#include "support/temp_folder.h"
 
 namespace {
 

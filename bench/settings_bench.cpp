@@ -1,11 +1,12 @@
 // Reading the settings at start-up: the image folder and a long folder history, key by key.
 
+#include <string>
+
+#include <benchmark/benchmark.h>
+
 #include "app/private_profile.h"
 #include "app/start_up.h"
 #include "support/temp_folder.h"
-
-#include <benchmark/benchmark.h>
-#include <string>
 
 namespace {
 

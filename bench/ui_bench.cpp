@@ -4,6 +4,20 @@
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
+#include <QScrollBar>
+#include <benchmark/benchmark.h>
+
 #include "app/main_window.h"
 #include "app/private_profile.h"
 #include "app/start_up.h"
@@ -13,19 +27,6 @@
 #include "support/tga_writer.h"
 #include "viewer/image_view.h"
 #include "viewer/thumbnail_tray.h"
-
-#include <QApplication>
-#include <QBuffer>
-#include <QImageWriter>
-#include <QScrollBar>
-#include <benchmark/benchmark.h>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
 
 namespace {
 

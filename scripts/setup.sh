@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libturbojpeg0-dev
   libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
-  fonts-ipafont-gothic xvfb
+  qt6-translations-l10n fonts-ipafont-gothic xvfb
 )
 
 missing=()

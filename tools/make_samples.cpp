@@ -6,9 +6,6 @@
 //
 // With a settings file, its image folder is set to <folder>, so the program opens on the samples.
 
-#include "app/private_profile.h"
-#include "support/tga_writer.h"
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +14,9 @@
 #include <string>
 #include <utime.h>
 #include <vector>
+
+#include "app/private_profile.h"
+#include "support/tga_writer.h"
 
 namespace {
 

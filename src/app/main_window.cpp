@@ -1,20 +1,7 @@
 #include "app/main_window.h"
 
-#include "app/private_profile.h"
-#include "catalogue/folder_scan.h"
-#include "dialogs/option_dialog.h"
-#include "dialogs/version_dialog.h"
-#include "export/bmp_writer.h"
-#include "export/save_format.h"
-#include "platform/clipboard.h"
-#include "platform/folder_browser.h"
-#include "platform/jpeg_writer.h"
-#include "platform/picture_image.h"
-#include "platform/qt_text.h"
-#include "platform/qt_tree_grid.h"
-#include "platform/save_dialog.h"
-#include "viewer/image_view.h"
-#include "viewer/thumbnail_tray.h"
+#include <cmath>
+#include <iostream>
 
 #include <QAction>
 #include <QApplication>
@@ -28,8 +15,23 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
-#include <cmath>
-#include <iostream>
+
+#include "app/private_profile.h"
+#include "catalogue/folder_scan.h"
+#include "dialogs/option_dialog.h"
+#include "dialogs/version_dialog.h"
+#include "export/bmp_writer.h"
+#include "export/save_format.h"
+#include "platform/clipboard.h"
+#include "platform/folder_browser.h"
+#include "platform/jpeg_writer.h"
+#include "platform/picture_image.h"
+#include "platform/qt_text.h"
+#include "platform/qt_tree_grid.h"
+#include "platform/save_dialog.h"
+#include "platform/ui_font.h"
+#include "viewer/image_view.h"
+#include "viewer/thumbnail_tray.h"
 
 // The program's own pictures live in a static library, which must register them itself; the
 // macro has to stand outside any namespace.
@@ -118,6 +120,7 @@ frmMain::frmMain(AppState& state, MainWindowDialogs dialogs, QWidget* parent)
     }
 
     setObjectName("frmMain");
+    setFont(JapaneseUiFont());
     setWindowTitle(kDesignCaption);
     // A fixed single border: no maximise button, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

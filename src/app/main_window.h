@@ -3,13 +3,14 @@
 // frmMain, the program's only main window: the date tree on the left, the file date under it,
 // and one main area shared by the image view and the thumbnail tray, switched by moving them.
 
-#include "app/start_up.h"
-#include "catalogue/date_tree.h"
+#include <memory>
+#include <string>
 
 #include <QList>
 #include <QMainWindow>
-#include <memory>
-#include <string>
+
+#include "app/start_up.h"
+#include "catalogue/date_tree.h"
 
 class QAction;
 class QGroupBox;

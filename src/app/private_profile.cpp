@@ -1,13 +1,13 @@
 #include "app/private_profile.h"
 
-#include "platform/file_replace.h"
-
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string_view>
 #include <vector>
+
+#include "platform/file_replace.h"
 
 namespace snapvale {
 

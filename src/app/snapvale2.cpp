@@ -1,10 +1,14 @@
 #include "app/snapvale2.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "app/main_window.h"
 #include "app/start_up.h"
+#include "platform/ui_font.h"
 #include "platform/user_folders.h"
-
-#include <QApplication>
 
 namespace snapvale {
 
@@ -12,6 +16,13 @@ int Main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     application.setApplicationName("Snapvale2");
+    application.setFont(JapaneseUiFont());
+    // The program speaks Japanese whatever the system's language, and so do Qt's own dialogs.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&qtTexts);
+
     AppState state = ReadStartupState(ProgramFolder());
     frmMain window(state);
     window.show();

@@ -5,10 +5,10 @@
 // it in the window caption, opens it and asks for the thumbnail tray; selecting any other row
 // asks for the image view.
 
+#include <string>
+
 #include "catalogue/folder_scan.h"
 #include "catalogue/tree_grid.h"
-
-#include <string>
 
 namespace snapvale {
 

@@ -1,12 +1,12 @@
 #include "catalogue/folder_scan.h"
 
-#include "catalogue/array_sort.h"
-#include "platform/file_system.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <unordered_set>
+
+#include "catalogue/array_sort.h"
+#include "platform/file_system.h"
 
 namespace {
 

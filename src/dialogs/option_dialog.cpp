@@ -1,12 +1,13 @@
 #include "dialogs/option_dialog.h"
 
-#include "platform/folder_browser.h"
-#include "platform/qt_text.h"
-
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include "platform/folder_browser.h"
+#include "platform/qt_text.h"
+#include "platform/ui_font.h"
 
 namespace snapvale {
 
@@ -28,6 +29,7 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     , browser_(browser)
 {
     setObjectName("frmOption");
+    setFont(JapaneseUiFont());
     setWindowTitle(QStringLiteral("オプション"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::MSWindowsFixedSizeDialogHint);
@@ -36,6 +38,8 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     Label1 = new QLabel(QStringLiteral("画像フォルダ"), this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(Twips(120, 120, 1005, 180));
+    // The caption keeps its place and grows to fit, as labels sized to their text do.
+    Label1->adjustSize();
     txtFolder = new QLineEdit(this);
     txtFolder->setObjectName("txtFolder");
     txtFolder->setGeometry(Twips(120, 360, 5655, 270));

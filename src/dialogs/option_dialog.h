@@ -4,8 +4,9 @@
 // Typed text is never read: the folder changes only through the browser, so the box is
 // read-only.
 
-#include <QDialog>
 #include <string>
+
+#include <QDialog>
 
 class QLabel;
 class QLineEdit;

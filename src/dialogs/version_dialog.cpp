@@ -1,9 +1,10 @@
 #include "dialogs/version_dialog.h"
 
-#include "dialogs/version_text.h"
-
 #include <QFrame>
 #include <QLabel>
+
+#include "dialogs/version_text.h"
+#include "platform/ui_font.h"
 
 namespace snapvale {
 
@@ -47,6 +48,7 @@ frmVersion::frmVersion(QWidget* owner)
     : QDialog(owner)
 {
     setObjectName("frmVersion");
+    setFont(JapaneseUiFont());
     setWindowTitle(QStringLiteral("Snapvale2 - Version情報"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::MSWindowsFixedSizeDialogHint);

@@ -2,9 +2,9 @@
 
 // Windows bitmap files of the view or a region of it.
 
-#include "platform/pixel_block.h"
-
 #include <string>
+
+#include "platform/pixel_block.h"
 
 namespace snapvale {
 

@@ -1,9 +1,9 @@
 #include "platform/folder_browser.h"
 
-#include "platform/qt_text.h"
-
 #include <QDir>
 #include <QFileDialog>
+
+#include "platform/qt_text.h"
 
 namespace snapvale {
 

@@ -1,9 +1,10 @@
 #include "platform/jpeg_writer.h"
 
-#include "platform/file_replace.h"
-
 #include <bit>
+
 #include <turbojpeg.h>
+
+#include "platform/file_replace.h"
 
 namespace snapvale {
 

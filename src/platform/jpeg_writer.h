@@ -2,12 +2,12 @@
 
 // JPEG pictures, encoded and decoded by libjpeg-turbo.
 
-#include "platform/pixel_block.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/pixel_block.h"
 
 namespace snapvale {
 

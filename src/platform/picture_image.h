@@ -2,10 +2,11 @@
 
 // Showing a decoded picture in Qt without copying or decoding it again.
 
-#include "tga/picture.h"
+#include <optional>
 
 #include <QImage>
-#include <optional>
+
+#include "tga/picture.h"
 
 namespace snapvale {
 

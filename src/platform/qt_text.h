@@ -3,9 +3,10 @@
 // Text crossing between the core's byte strings and Qt. Paths are in the system's own file-name
 // encoding; every other text of the program is UTF-8.
 
+#include <string>
+
 #include <QFile>
 #include <QString>
-#include <string>
 
 namespace snapvale {
 

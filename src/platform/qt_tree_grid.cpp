@@ -1,11 +1,14 @@
 #include "platform/qt_tree_grid.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QFont>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
-#include <algorithm>
-#include <utility>
+
+#include "platform/ui_font.h"
 
 namespace {
 
@@ -25,18 +28,6 @@ public:
 private:
     int& depth_;
 };
-
-QFont TreeFont()
-{
-    QFont font;
-    font.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"),
-        QStringLiteral("TakaoPGothic") });
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(9);
-    return font;
-}
 
 // Removes `item` from its place in the widget, leaving its own children attached to it.
 void Detach(QTreeWidget* tree, QTreeWidgetItem* item)
@@ -160,7 +151,7 @@ QtTreeGrid::QtTreeGrid(QTreeWidget* tree, Icons icons, QObject* parent)
     tree_->setExpandsOnDoubleClick(false);
     tree_->setRootIsDecorated(true);
     tree_->setIconSize(QSize(16, 16));
-    tree_->setFont(TreeFont());
+    tree_->setFont(JapaneseUiFont());
     connect(tree_, &QTreeWidget::currentItemChanged, this,
         [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
     connect(tree_, &QTreeWidget::itemExpanded, this,

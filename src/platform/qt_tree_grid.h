@@ -5,12 +5,13 @@
 // children of their date), brought up to date after each change while the redraw switch is on
 // and in one batch when it is switched back on.
 
-#include "catalogue/tree_grid.h"
+#include <memory>
+#include <vector>
 
 #include <QIcon>
 #include <QObject>
-#include <memory>
-#include <vector>
+
+#include "catalogue/tree_grid.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

@@ -3,10 +3,10 @@
 // pctView: one picture at full size, unscaled, its top-left pixel at the pane's inner top-left
 // corner, over the pane's background. A left-button drag marks a region on it (shpRect).
 
-#include "export/selection.h"
-
 #include <QFrame>
 #include <QImage>
+
+#include "export/selection.h"
 
 namespace snapvale {
 

@@ -1,13 +1,14 @@
 #include "viewer/thumbnail_tray.h"
 
-#include "platform/jpeg_writer.h"
+#include <cmath>
+#include <cstring>
 
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <cmath>
-#include <cstring>
+
+#include "platform/jpeg_writer.h"
 
 namespace snapvale {
 

@@ -8,14 +8,15 @@
 // ones shown last unpacked, so a date of thousands of screenshots scrolled end to end stays
 // small in memory.
 
-#include "viewer/tray_geometry.h"
+#include <string>
+#include <vector>
 
 #include <QCache>
 #include <QImage>
 #include <QString>
 #include <QWidget>
-#include <string>
-#include <vector>
+
+#include "viewer/tray_geometry.h"
 
 namespace snapvale {
 

@@ -1,12 +1,12 @@
-#include "app/main_window.h"
-#include "app/private_profile.h"
-#include "support/temp_folder.h"
-
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/private_profile.h"
+#include "support/temp_folder.h"
 
 namespace snapvale {
 namespace {

@@ -1,8 +1,9 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
 #include "app/private_profile.h"
 #include "support/temp_folder.h"
-
-#include <filesystem>
-#include <gtest/gtest.h>
 
 namespace snapvale {
 namespace {

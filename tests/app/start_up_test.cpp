@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "app/private_profile.h"
 #include "app/start_up.h"
 #include "support/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 namespace snapvale {
 namespace {

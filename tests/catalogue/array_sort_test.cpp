@@ -1,9 +1,10 @@
-#include "catalogue/array_sort.h"
-
 #include <algorithm>
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <random>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/array_sort.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
-#include "catalogue/date_tree.h"
-#include "platform/qt_tree_grid.h"
-#include "support/temp_folder.h"
+#include <unistd.h>
 
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include "catalogue/date_tree.h"
+#include "platform/qt_tree_grid.h"
+#include "support/temp_folder.h"
 
 namespace {
 

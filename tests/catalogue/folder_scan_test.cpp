@@ -1,9 +1,10 @@
-#include "catalogue/folder_scan.h"
-#include "support/temp_folder.h"
-
 #include <algorithm>
 #include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "catalogue/folder_scan.h"
+#include "support/temp_folder.h"
 
 namespace {
 

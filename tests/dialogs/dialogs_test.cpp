@@ -1,8 +1,4 @@
-#include "app/private_profile.h"
-#include "dialogs/option_dialog.h"
-#include "dialogs/version_dialog.h"
-#include "dialogs/version_text.h"
-#include "support/main_window_fixture.h"
+#include <functional>
 
 #include <QAction>
 #include <QLabel>
@@ -10,8 +6,13 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
+
+#include "app/private_profile.h"
+#include "dialogs/option_dialog.h"
+#include "dialogs/version_dialog.h"
+#include "dialogs/version_text.h"
+#include "support/main_window_fixture.h"
 
 namespace snapvale {
 namespace {

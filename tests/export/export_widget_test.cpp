@@ -1,5 +1,4 @@
-#include "support/main_window_fixture.h"
-#include "viewer/image_view.h"
+#include <filesystem>
 
 #include <QAction>
 #include <QClipboard>
@@ -7,8 +6,10 @@
 #include <QImageReader>
 #include <QMenu>
 #include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include "support/main_window_fixture.h"
+#include "viewer/image_view.h"
 
 namespace snapvale {
 namespace {

@@ -1,13 +1,14 @@
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include <QImage>
+#include <gtest/gtest.h>
+
 #include "export/bmp_writer.h"
 #include "export/save_format.h"
 #include "platform/jpeg_writer.h"
 #include "support/temp_folder.h"
-
-#include <QImage>
-#include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <vector>
 
 namespace snapvale {
 namespace {

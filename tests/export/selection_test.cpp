@@ -1,6 +1,6 @@
-#include "export/selection.h"
-
 #include <gtest/gtest.h>
+
+#include "export/selection.h"
 
 namespace snapvale {
 namespace {

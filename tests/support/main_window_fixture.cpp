@@ -1,10 +1,10 @@
 #include "support/main_window_fixture.h"
 
-#include "platform/qt_tree_grid.h"
-#include "support/tga_writer.h"
-
 #include <QTest>
 #include <QTreeWidget>
+
+#include "platform/qt_tree_grid.h"
+#include "support/tga_writer.h"
 
 namespace snapvale::test {
 

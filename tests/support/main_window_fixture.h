@@ -3,17 +3,18 @@
 // A main window started on real temporary folders, with scripted stand-ins for the modal
 // dialogs that a test cannot click.
 
-#include "app/main_window.h"
-#include "platform/folder_browser.h"
-#include "platform/save_dialog.h"
-#include "support/temp_folder.h"
-
-#include <QImage>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <QImage>
+
+#include "app/main_window.h"
+#include "platform/folder_browser.h"
+#include "platform/save_dialog.h"
+#include "support/temp_folder.h"
 
 namespace snapvale::test {
 

@@ -1,8 +1,9 @@
 // Widget tests drive real widgets, so one application object spans the whole test run.
 
-#include <QApplication>
 #include <cstdlib>
 #include <ctime>
+
+#include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)

@@ -1,6 +1,6 @@
-#include "viewer/tray_geometry.h"
-
 #include <gtest/gtest.h>
+
+#include "viewer/tray_geometry.h"
 
 namespace snapvale {
 namespace {

@@ -1,12 +1,13 @@
-#include "support/main_window_fixture.h"
-#include "viewer/image_view.h"
-#include "viewer/thumbnail_tray.h"
+#include <filesystem>
 
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include "support/main_window_fixture.h"
+#include "viewer/image_view.h"
+#include "viewer/thumbnail_tray.h"
 
 namespace snapvale {
 namespace {

@@ -9,13 +9,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <string>
-#include <utime.h>
 #include <vector>
 
 #include "app/private_profile.h"
+#include "support/temp_folder.h"
 #include "support/tga_writer.h"
 
 namespace {
@@ -138,22 +137,6 @@ void ToPalette(TGAImage& image)
     }
 }
 
-void SetModificationTime(
-    const std::filesystem::path& file, int year, int month, int day, int hour, int minute)
-{
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = (hour * 7 + minute) % 60;
-    local.tm_isdst = -1;
-    const std::time_t when = std::mktime(&local);
-    const utimbuf times{ when, when };
-    ::utime(file.c_str(), &times);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -199,7 +182,8 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "make_samples: could not write %s\n", file.c_str());
                 return 1;
             }
-            SetModificationTime(file, day.year, day.month, day.day, 19 + shot / 6, shot * 7 % 60);
+            snapvale::test::SetLocalModificationTime(
+                file, day.year, day.month, day.day, 19 + shot / 6, shot * 7 % 60, (shot * 13) % 60);
         }
     }
     if (argc == 3)

@@ -1,0 +1,275 @@
+#include <random>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "picture_check.h"
+#include "support/temp_folder.h"
+#include "support/tga_writer.h"
+#include "tga/tga_loader.h"
+
+namespace {
+
+using namespace snapvale;
+
+using test::ComparePicture;
+using test::ExpectedPicture;
+using test::TGAImage;
+using test::TGALayout;
+using Bytes = std::vector<std::uint8_t>;
+
+// Every second group of four pixels repeats one value, so encoders make both run and raw
+// packets, and at odd widths some runs span a row end.
+TGAImage MakeImage(int width, int height, std::size_t paletteSize, std::uint32_t seed = 1)
+{
+    std::mt19937 random(seed);
+    TGAImage image{ width, height, {}, {}, {} };
+    const int count = width * height;
+    for (int i = 0; i < count; ++i) {
+        const bool repeat = (i / 4) % 2 == 0 && i % 4 != 0;
+        image.pixels.push_back(repeat ? image.pixels.back() : static_cast<std::uint32_t>(random()));
+        image.indices.push_back(
+            repeat ? image.indices.back() : static_cast<std::uint8_t>(random()));
+    }
+    for (std::size_t i = 0; i < paletteSize; ++i)
+        image.palette.push_back(static_cast<std::uint32_t>(random()));
+    return image;
+}
+
+struct Combination
+{
+    std::uint8_t imageType;
+    int depth;
+    int entryBits; // 0: no colour map
+    int mapLength;
+    bool rightToLeft;
+    bool topToBottom;
+};
+
+std::string Name(const Combination& c)
+{
+    std::string name = "Type" + std::to_string(c.imageType) + "_" + std::to_string(c.depth) + "Bit";
+    if (c.entryBits != 0)
+        name += "_Map" + std::to_string(c.mapLength) + "x" + std::to_string(c.entryBits);
+    return name + (c.rightToLeft ? "_RightToLeft" : "") + (c.topToBottom ? "_TopDown" : "");
+}
+
+std::vector<Combination> AcceptedCombinations()
+{
+    std::vector<Combination> all;
+    for (int orientation = 0; orientation < 4; ++orientation) {
+        const bool rtl = orientation & 1;
+        const bool ttb = orientation & 2;
+        for (std::uint8_t type : { 1, 9 })
+            for (int bits : { 24, 32 })
+                for (int length : { 2, 256, 300 })
+                    all.push_back({ type, 8, bits, length, rtl, ttb });
+        for (std::uint8_t type : { 2, 10 })
+            for (int depth : { 8, 16, 24, 32 })
+                all.push_back({ type, depth, 0, 0, rtl, ttb });
+        for (std::uint8_t type : { 3, 11 })
+            all.push_back({ type, 8, 0, 0, rtl, ttb });
+    }
+    return all;
+}
+
+void PrintTo(const Combination& c, std::ostream* out) { *out << Name(c); }
+
+class AcceptedCombination : public ::testing::TestWithParam<Combination>
+{
+};
+
+TEST_P(AcceptedCombination, DecodesToTheWrittenImage)
+{
+    const Combination& c = GetParam();
+    // Width 7 gives every depth but 32 filler bytes; RLE packets of 8-bit runs cross rows.
+    for (const test::RlePackets packets :
+        { test::RlePackets::CrossRows, test::RlePackets::PerRow }) {
+        const TGAImage image = MakeImage(7, 5, static_cast<std::size_t>(c.mapLength));
+        TGALayout layout;
+        layout.imageType = c.imageType;
+        layout.pixelDepth = c.depth;
+        layout.colorMapEntryBits = c.entryBits == 0 ? 24 : c.entryBits;
+        layout.rightToLeft = c.rightToLeft;
+        layout.topToBottom = c.topToBottom;
+        layout.packets = packets;
+        layout.trailing = Bytes(26, 0xEE);
+        const std::optional<Picture> picture = DecodeTGA(test::WriteTGA(image, layout));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), Name(c)), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TgaDecoder, AcceptedCombination,
+    ::testing::ValuesIn(AcceptedCombinations()), [](const auto& info) { return Name(info.param); });
+
+// Row conversion works on groups of pixels; every width around the group sizes must come out
+// whole, with row ends and filler handled.
+TEST(TgaDecoder, EveryRowWidthUpTo40)
+{
+    for (int depth : { 8, 16, 24, 32 })
+        for (int width = 1; width <= 40; ++width) {
+            const TGAImage image =
+                MakeImage(width, 3, depth == 8 ? 256 : 0, static_cast<std::uint32_t>(width));
+            TGALayout layout;
+            layout.imageType = depth == 8 ? 1 : 2;
+            layout.pixelDepth = depth;
+            const std::optional<Picture> picture = DecodeTGA(test::WriteTGA(image, layout));
+            ASSERT_TRUE(picture);
+            const std::string name = "Width" + std::to_string(width) + "_" + std::to_string(depth);
+            EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), name), "");
+        }
+}
+
+std::optional<Picture> DecodeRle(int width, int height, int depth, const Bytes& packets)
+{
+    TGAImage image{ width, height, {}, {}, {} };
+    TGALayout layout;
+    layout.imageType = depth == 8 ? 11 : 10;
+    layout.pixelDepth = depth;
+    layout.topToBottom = true;
+    layout.pixelData = packets;
+    return DecodeTGA(test::WriteTGA(image, layout));
+}
+
+TEST(TgaDecoder, RunAndRawPacketExtremes)
+{
+    // 255: one value 128 times; 0: a single raw pixel.
+    const std::optional<Picture> picture = DecodeRle(129, 1, 8, { 255, 40, 0, 200 });
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixel(0, 0), 0xFF282828u);
+    EXPECT_EQ(picture->pixel(127, 0), 0xFF282828u);
+    EXPECT_EQ(picture->pixel(128, 0), 0xFFC8C8C8u);
+}
+
+TEST(TgaDecoder, RunPacketCrossesRowEnd)
+{
+    // Width 8: five raw pixels, then a run of 10 from 3 before the row end, then one pixel.
+    const std::optional<Picture> picture =
+        DecodeRle(8, 2, 8, { 4, 1, 2, 3, 4, 5, 0x89, 9, 0x80, 3 });
+    ASSERT_TRUE(picture);
+    const std::uint32_t expected[2][8] = { { 1, 2, 3, 4, 5, 9, 9, 9 }, { 9, 9, 9, 9, 9, 9, 9, 3 } };
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(picture->pixel(x, y), 0xFF000000u | expected[y][x] * 0x010101u)
+                << x << "," << y;
+}
+
+TEST(TgaDecoder, PacketsPastTheLastPixelAreIgnored)
+{
+    // A run and a raw packet that both claim more than the 3 pixels left; the raw packet's
+    // missing pixels are never needed, and what follows the image is not read.
+    EXPECT_TRUE(DecodeRle(2, 2, 24, { 0x80, 1, 2, 3, 0x7F, 4, 5, 6, 7, 8, 9, 10, 11, 12 }));
+    const std::optional<Picture> run = DecodeRle(2, 2, 32, { 0xFF, 1, 2, 3, 4, 0xFF });
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->pixel(1, 1), 0xFF030201u);
+}
+
+TEST(TgaDecoder, ShortPixelDataGivesNoPicture)
+{
+    EXPECT_FALSE(DecodeRle(2, 2, 24, { 0x80, 1, 2, 3, 0x01, 4, 5, 6, 7, 8 }));
+    EXPECT_FALSE(DecodeRle(2, 2, 8, { 0x82, 1 }));
+    TGALayout raw;
+    raw.pixelData = Bytes(2 * 2 * 3 - 1, 0);
+    EXPECT_FALSE(DecodeTGA(test::WriteTGA(TGAImage{ 2, 2, {}, {}, {} }, raw)));
+}
+
+TEST(TgaDecoder, HugeClaimInSmallFileIsRefusedBeforeAllocating)
+{
+    // Under the sanitizers an attempt to allocate gigabytes would itself fail the test.
+    for (std::uint8_t type : { 2, 10 }) {
+        TGALayout layout;
+        layout.imageType = type;
+        layout.pixelDepth = 32;
+        layout.width = layout.height = 32767;
+        layout.pixelData = Bytes(82, 0xFF);
+        EXPECT_FALSE(DecodeTGA(test::WriteTGA(TGAImage{}, layout)));
+    }
+}
+
+TEST(TgaDecoder, ImageIdOf255BytesIsSkipped)
+{
+    const TGAImage image = MakeImage(3, 3, 0);
+    TGALayout layout;
+    layout.imageId = std::string(255, 'x');
+    const std::optional<Picture> picture = DecodeTGA(test::WriteTGA(image, layout));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), "ImageId255"), "");
+}
+
+TEST(TgaDecoder, OriginsHaveNoEffect)
+{
+    TGAImage image = MakeImage(4, 3, 256);
+    TGALayout layout;
+    layout.imageType = 1;
+    layout.pixelDepth = 8;
+    const Bytes plain = test::WriteTGA(image, layout);
+    layout.colorMapOrigin = 17;
+    layout.xOrigin = -3;
+    layout.yOrigin = 999;
+    const std::optional<Picture> moved = DecodeTGA(test::WriteTGA(image, layout));
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(ComparePicture(*moved, ExpectedPicture(image, layout), "Origins"), "");
+}
+
+TEST(TgaDecoder, NonMappedTypesReadPixelsRightAfterTheImageId)
+{
+    // A grey image whose header declares an (unusual) colour map: the map bytes are pixels.
+    TGAImage image{ 3, 1, {}, { 7, 8, 9 }, { 0x00112233u } };
+    TGALayout layout;
+    layout.imageType = 3;
+    layout.pixelDepth = 8;
+    layout.colorMapType = 2;
+    layout.topToBottom = true;
+    layout.pixelData = Bytes{ 50, 60 };
+    const std::optional<Picture> grey = DecodeTGA(test::WriteTGA(image, layout));
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->pixel(0, 0), 0xFF333333u);
+    EXPECT_EQ(grey->pixel(2, 0), 0xFF111111u);
+}
+
+// Every prefix of a file decodes without harm; only the complete pixel data give a picture.
+TEST(TgaDecoder, TruncationSweep)
+{
+    struct Fixture
+    {
+        std::uint8_t type;
+        int depth;
+        std::size_t map;
+    };
+    for (const Fixture f : { Fixture{ 1, 8, 300 }, Fixture{ 9, 8, 256 }, Fixture{ 2, 24, 0 },
+             Fixture{ 10, 16, 0 }, Fixture{ 10, 32, 0 }, Fixture{ 11, 8, 0 } }) {
+        const TGAImage image = MakeImage(9, 6, f.map, f.type);
+        TGALayout layout;
+        layout.imageType = f.type;
+        layout.pixelDepth = f.depth;
+        layout.imageId = "id";
+        const Bytes file = test::WriteTGA(image, layout);
+        for (std::size_t length = 0; length < file.size(); ++length)
+            EXPECT_FALSE(DecodeTGA(std::span(file.data(), length))) << int(f.type) << " " << length;
+        EXPECT_TRUE(DecodeTGA(file));
+    }
+}
+
+TEST(TgaLoader, LoadsFromFileAsFromMemory)
+{
+    test::TempFolder folder;
+    const TGAImage image = MakeImage(640, 4, 0);
+    TGALayout layout;
+    layout.imageType = 10;
+    layout.trailing = Bytes(1000, 1);
+    const Bytes file = test::WriteTGA(image, layout);
+    ASSERT_TRUE(test::WriteTGAFile(folder.path() / "a.tga", file));
+    const std::optional<Picture> picture = LoadTGA(folder.path() / "a.tga");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), "FromFile"), "");
+    ASSERT_TRUE(test::WriteTGAFile(folder.path() / "short.tga", std::span(file.data(), 40)));
+    EXPECT_FALSE(LoadTGA(folder.path() / "short.tga"));
+    EXPECT_FALSE(LoadTGA(folder.path() / "missing.tga"));
+    EXPECT_FALSE(LoadTGA(folder.path()));
+    // A pipe would block the read for ever.
+    ASSERT_EQ(mkfifo((folder.path() / "pipe.tga").c_str(), 0600), 0);
+    EXPECT_FALSE(LoadTGA(folder.path() / "pipe.tga"));
+}
+
+} // namespace

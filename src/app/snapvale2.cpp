@@ -18,9 +18,10 @@ int Main(int argc, char** argv)
     application.setApplicationName("Snapvale2");
     application.setFont(JapaneseUiFont());
     // The program speaks Japanese whatever the system's language, and so do Qt's own dialogs.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(japanese, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(&qtTexts);
 
     AppState state = ReadStartupState(ProgramFolder());

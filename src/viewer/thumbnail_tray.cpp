@@ -138,8 +138,14 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
     const int last = std::min(CellCount() - 1, (lastRow + 1) * kTrayColumns - 1);
     for (int i = first; i <= last; ++i) {
         const TrayCell& cell = cells_[static_cast<std::size_t>(i)];
-        if (HasPicture(i))
+        if (HasPicture(i)) {
             painter.drawImage(PictureRect(i).topLeft(), Thumbnail(i));
+        } else {
+            // A file that gave no picture still shows where its cell is.
+            painter.setPen(palette().color(QPalette::Mid));
+            painter.drawRect(PictureRect(i).adjusted(2, 2, -3, -3));
+            painter.setPen(palette().color(QPalette::WindowText));
+        }
         painter.drawText(LabelRect(i).adjusted(2, 0, -2, 0),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
             painter.fontMetrics().elidedText(

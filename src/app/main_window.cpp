@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -307,7 +308,7 @@ void frmMain::BuildHistoryMenu()
         const QString path = PathToQString(folder);
         QAction* item = mnuFavorates->addAction(QString(path).replace('&', "&&"));
         item->setObjectName(QStringLiteral("mnuFavorate(%1)").arg(mnuFavorate.size()));
-        item->setData(path);
+        item->setData(QByteArray::fromStdString(folder)); // the folder's own bytes
         const int index = static_cast<int>(mnuFavorate.size());
         connect(item, &QAction::triggered, this, [this, index] { mnuFavorate_Click(index); });
         mnuFavorate.append(item);
@@ -356,6 +357,7 @@ void frmMain::ShowThumbnails()
         TrayCell cell;
         cell.toolTip = TextToQString(FileDateTimeText(state_.ImageFolder + name).value_or(""));
         cell.fileName = PathToQString(name);
+        cell.file = std::move(name);
         cells.push_back(std::move(cell));
     }
 
@@ -382,8 +384,7 @@ void frmMain::LoadThumbnails(int start)
         // A cell whose file gave no picture is tried again whenever a batch reaches it.
         if (pctTray->HasPicture(k))
             continue;
-        pctTray->SetPicture(
-            k, LoadTGAImage(state_.ImageFolder + PathFromQString(pctTray->Cell(k).fileName)));
+        pctTray->SetPicture(k, LoadTGAImage(state_.ImageFolder + pctTray->Cell(k).file));
     }
 }
 
@@ -498,7 +499,7 @@ void frmMain::OptionsFlow()
 void frmMain::mnuFavorate_Click(int Index)
 {
     if (Index >= 2 && Index < mnuFavorate.size()) {
-        state_.ImageFolder = PathFromQString(mnuFavorate[Index]->data().toString());
+        state_.ImageFolder = mnuFavorate[Index]->data().toByteArray().toStdString();
         SetupTree();
         ShowDates();
         return;

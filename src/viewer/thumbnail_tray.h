@@ -22,7 +22,8 @@ namespace snapvale {
 
 struct TrayCell
 {
-    QString fileName; // the label's caption; the file decoded for the cell
+    QString fileName; // the label's caption
+    std::string file; // the same name as the file system spells it, decoded for the cell
     QString toolTip;
     // The picture at the cell's size, JPEG-packed; empty while not decoded or undecodable.
     std::string packedPicture;

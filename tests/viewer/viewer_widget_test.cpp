@@ -138,6 +138,19 @@ TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
     EXPECT_EQ(dateLabel(), "2004/05/17 21:07:01");
 }
 
+TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
+{
+    // A name written by an older system in Latin-1: not valid UTF-8, shown with a stand-in
+    // character, but the file must still be found by its own bytes.
+    WriteScreenshot(images, "caf\xE9.tga", 32, 24, 2004, 5, 17);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    ASSERT_EQ(tray().CellCount(), 1);
+    EXPECT_TRUE(tray().HasPicture(0));
+    window().grid().SetCurrentRow(RowOf("2004/05/17") + 1);
+    EXPECT_TRUE(view().HasPicture());
+}
+
 TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
 {
     WriteDate(2);

@@ -30,6 +30,7 @@
 #include "platform/qt_text.h"
 #include "platform/qt_tree_grid.h"
 #include "platform/save_dialog.h"
+#include "platform/twips.h"
 #include "platform/ui_font.h"
 #include "viewer/image_view.h"
 #include "viewer/thumbnail_tray.h"
@@ -42,16 +43,13 @@ namespace snapvale {
 
 namespace {
 
-// The window is laid out in twips at 15 twips per pixel, the scale of a 96-dpi display.
-int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-
 struct Rect
 {
     int left, top, width, height; // twips
     QRect pixels() const
     {
-        return { Px(static_cast<float>(left)), Px(static_cast<float>(top)),
-            Px(static_cast<float>(width)), Px(static_cast<float>(height)) };
+        return { TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+            TwipsToPixels(height) };
     }
 };
 
@@ -149,7 +147,7 @@ void frmMain::CreateControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName("client");
-    client->setFixedSize(Px(kClientWidth), Px(kClientHeight));
+    client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setCentralWidget(client);
 
     vfgTree = new QTreeWidget(client);
@@ -182,15 +180,15 @@ void frmMain::CreateControls()
 
     const QSize inner = preview->contentsRect().size();
     const TrayGeometry geometry =
-        TrayGeometry::ForPane(static_cast<float>(inner.width()) * kTwipsPerPixel,
-            static_cast<float>(inner.height()) * kTwipsPerPixel,
+        TrayGeometry::ForPane(PixelsToTwips(inner.width()), PixelsToTwips(inner.height()),
             static_cast<float>(kTrayScrollWidth), static_cast<float>(kFileNameLabelHeight));
     pctTray = new ThumbnailTray(geometry, viewport);
     connect(pctTray, &ThumbnailTray::CellClicked, this, &frmMain::imgPreview_Click);
 
     vscrTray = new QScrollBar(Qt::Vertical, viewport);
     vscrTray->setObjectName("vscrTray");
-    vscrTray->setGeometry(Px(kTrayScrollLeft), 0, Px(kTrayScrollWidth), inner.height());
+    vscrTray->setGeometry(
+        TwipsToPixels(kTrayScrollLeft), 0, TwipsToPixels(kTrayScrollWidth), inner.height());
     vscrTray->setSingleStep(1);
     vscrTray->setPageStep(1);
     vscrTray->setRange(0, 0);
@@ -365,13 +363,13 @@ void frmMain::ShowThumbnails()
     pctTray->move(0, 0);
     const int count = static_cast<int>(cells.size());
     pctTray->SetCells(std::move(cells));
-    pctTray->resize(pctTray->width(), Px(pctTray->geometry().TrayHeight(count)));
+    pctTray->resize(pctTray->width(), TwipsToPixels(pctTray->geometry().TrayHeight(count)));
     pctTray->show();
 
     vscrTray->setValue(0);
     LoadThumbnails(0);
-    const TrayScroll scroll = pctTray->geometry().Scroll(
-        count, static_cast<float>(pctPreview->contentsRect().height()) * kTwipsPerPixel);
+    const TrayScroll scroll =
+        pctTray->geometry().Scroll(count, PixelsToTwips(pctPreview->contentsRect().height()));
     vscrTray->setEnabled(scroll.enabled);
     if (scroll.enabled)
         vscrTray->setRange(0, scroll.max);
@@ -392,7 +390,7 @@ void frmMain::vscrTray_Change()
 {
     const int v = vscrTray->value();
     LoadThumbnails(v * kTrayColumns);
-    pctTray->move(0, Px(pctTray->geometry().TrayTopForRow(v)));
+    pctTray->move(0, TwipsToPixels(pctTray->geometry().TrayTopForRow(v)));
     pctPreview->setFocus();
 }
 

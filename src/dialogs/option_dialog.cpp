@@ -7,17 +7,16 @@
 
 #include "platform/folder_browser.h"
 #include "platform/qt_text.h"
+#include "platform/twips.h"
 #include "platform/ui_font.h"
 
 namespace snapvale {
 
 namespace {
 
-constexpr int Px(int twips) { return (twips + 7) / 15; }
-
 QRect Twips(int left, int top, int width, int height)
 {
-    return { Px(left), Px(top), Px(width), Px(height) };
+    return { TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height) };
 }
 
 frmOption* activeDialog = nullptr;
@@ -33,7 +32,7 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     setWindowTitle(QStringLiteral("オプション"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(6480), Px(1320));
+    setFixedSize(TwipsToPixels(6480), TwipsToPixels(1320));
 
     Label1 = new QLabel(QStringLiteral("画像フォルダ"), this);
     Label1->setObjectName("Label1");

@@ -4,13 +4,12 @@
 #include <QLabel>
 
 #include "dialogs/version_text.h"
+#include "platform/twips.h"
 #include "platform/ui_font.h"
 
 namespace snapvale {
 
 namespace {
-
-constexpr int Px(int twips) { return (twips + 7) / 15; }
 
 // The version is the project's version, set once in the build.
 constexpr int kVersionMajor = SNAPVALE_VERSION_MAJOR;
@@ -25,7 +24,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int lef
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->move(Px(left), Px(top));
+    label->move(TwipsToPixels(left), TwipsToPixels(top));
     label->adjustSize();
     return label;
 }
@@ -34,7 +33,8 @@ QFrame* AddRule(QWidget* parent, const char* name, int top, QPalette::ColorRole 
 {
     auto* line = new QFrame(parent);
     line->setObjectName(name);
-    line->setGeometry(Px(120), Px(top), Px(5760) - Px(120), 1);
+    line->setGeometry(
+        TwipsToPixels(120), TwipsToPixels(top), TwipsToPixels(5760) - TwipsToPixels(120), 1);
     line->setAutoFillBackground(true);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, parent->palette().color(role));
@@ -52,7 +52,7 @@ frmVersion::frmVersion(QWidget* owner)
     setWindowTitle(QStringLiteral("Snapvale2 - Version情報"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
         | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Px(5910), Px(1950));
+    setFixedSize(TwipsToPixels(5910), TwipsToPixels(1950));
 
     AddLabel(this, "Label1",
         QStringLiteral("Snapvale2 - TGA形式のファイルを日付別に閲覧・保存できます。"), 120, 120);
@@ -76,7 +76,7 @@ void frmVersion::Form_Load()
                        "Copyright (C) 2026 Snapvale2 developers. All rights reserved."));
     lblDesc->adjustSize();
     // The support lines keep their right edge at the right margin and grow to the left.
-    const int rightEdge = Px(5790);
+    const int rightEdge = TwipsToPixels(5790);
     lblSupport->setText(QStringLiteral("お問い合わせ・サポートページ\nE-mail: %1\nWeb: %2")
                             .arg(QLatin1String(kSupportMail), QLatin1String(kSupportPage)));
     lblSupport->adjustSize();

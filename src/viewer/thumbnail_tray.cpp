@@ -14,8 +14,6 @@ namespace snapvale {
 
 namespace {
 
-int ToPixels(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-
 // Four rows of three stay unpacked: more than the pane ever shows at once.
 constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
 // Packing quality: at thumbnail size the loss does not show.
@@ -56,7 +54,7 @@ ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
 
 QSize ThumbnailTray::PictureSize() const
 {
-    return { ToPixels(geometry_.cellWidth()), ToPixels(geometry_.pictureHeight()) };
+    return { TwipsToPixels(geometry_.cellWidth()), TwipsToPixels(geometry_.pictureHeight()) };
 }
 
 void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
@@ -107,21 +105,20 @@ QImage ThumbnailTray::Thumbnail(int index) const
 QRect ThumbnailTray::PictureRect(int index) const
 {
     const TrayPoint at = geometry_.PictureAt(index);
-    return QRect(
-        ToPixels(at.left), ToPixels(at.top), PictureSize().width(), PictureSize().height());
+    return QRect(TwipsToPixels(at.left), TwipsToPixels(at.top), PictureSize().width(),
+        PictureSize().height());
 }
 
 QRect ThumbnailTray::LabelRect(int index) const
 {
     const TrayPoint at = geometry_.LabelAt(index);
-    return QRect(ToPixels(at.left), ToPixels(at.top), PictureSize().width(),
-        ToPixels(geometry_.labelHeight()));
+    return QRect(TwipsToPixels(at.left), TwipsToPixels(at.top), PictureSize().width(),
+        TwipsToPixels(geometry_.labelHeight()));
 }
 
 int ThumbnailTray::CellAt(const QPoint& position) const
 {
-    return geometry_.CellAt(static_cast<float>(position.x()) * kTwipsPerPixel,
-        static_cast<float>(position.y()) * kTwipsPerPixel, CellCount());
+    return geometry_.CellAt(PixelsToTwips(position.x()), PixelsToTwips(position.y()), CellCount());
 }
 
 void ThumbnailTray::paintEvent(QPaintEvent* event)

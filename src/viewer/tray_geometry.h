@@ -4,12 +4,13 @@
 // tray's own unit; the widgets convert at 15 twips per pixel. A cell is a picture with its file
 // name under it; cells run three to a row with no gap between them.
 
+#include "platform/twips.h"
+
 namespace snapvale {
 
 inline constexpr int kTrayColumns = 3;
 // Cells decoded at a time: the three rows from the top row shown.
 inline constexpr int kThumbnailBatch = 9;
-inline constexpr float kTwipsPerPixel = 15.0f;
 
 struct TrayPoint
 {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file_replace.h"
 
 namespace snapvale {
@@ -42,18 +43,6 @@ std::string_view Trim(std::string_view text)
     while (!text.empty() && blank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
 }
 
 std::vector<Line> SplitLines(std::string_view bytes)
@@ -115,11 +104,11 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
         if (line.kind == LineKind::Section) {
             if (found.sectionLine)
                 break;
-            if (SameName(line.name, section))
+            if (EqualIgnoringAsciiCase(line.name, section))
                 found.sectionLine = i;
         } else if (line.kind == LineKind::Key && found.sectionLine) {
             found.lastKeyLine = i;
-            if (!found.keyLine && SameName(line.name, key))
+            if (!found.keyLine && EqualIgnoringAsciiCase(line.name, key))
                 found.keyLine = i;
         }
     }

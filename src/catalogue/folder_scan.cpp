@@ -6,18 +6,12 @@
 #include <unordered_set>
 
 #include "catalogue/array_sort.h"
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 
 namespace {
 
 constexpr std::string_view kExtension = ".tga";
-
-// Folded to capitals, as NTFS compares names, so "_" sorts after the letters as it does there.
-constexpr unsigned char FoldCase(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 32) : byte;
-}
 
 // Years outside 0..9999 would give keys of another width, which no longer sort as text.
 bool HasFourDigitYear(const snapvale::LocalDateTime& time)
@@ -34,8 +28,7 @@ bool IsCataloguedName(std::string_view name)
     if (name.size() < kExtension.size() || name.front() == '.')
         return false;
     const std::string_view tail = name.substr(name.size() - kExtension.size());
-    return std::equal(tail.begin(), tail.end(), kExtension.begin(),
-        [](char a, char b) { return FoldCase(a) == FoldCase(b); });
+    return EqualIgnoringAsciiCase(tail, kExtension);
 }
 
 std::string DateKey(const LocalDateTime& time)
@@ -67,8 +60,9 @@ int ScanFolder(const std::string& imageFolder, Catalogue& catalogue)
     catalogue.FileDates.clear();
 
     std::vector<FolderFile> files = ListFolderFiles(imageFolder, IsCataloguedName);
-    // Windows lists a folder by name ignoring letter case; the exact text breaks ties. The
-    // folded names are made once, so the sort compares plain bytes.
+    // Windows lists a folder by name ignoring letter case, folded to capitals as NTFS compares
+    // names (so "_" sorts after the letters); the exact text breaks ties. The folded names are
+    // made once, so the sort compares plain bytes.
     struct Entry
     {
         std::string folded;
@@ -79,7 +73,7 @@ int ScanFolder(const std::string& imageFolder, Catalogue& catalogue)
     for (FolderFile& file : files) {
         std::string folded = file.name;
         for (char& c : folded)
-            c = static_cast<char>(FoldCase(c));
+            c = AsciiUpper(c);
         order.push_back({ std::move(folded), &file });
     }
     std::sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {

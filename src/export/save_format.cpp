@@ -1,18 +1,15 @@
 #include "export/save_format.h"
 
 #include "catalogue/date_tree.h"
+#include "platform/ascii_case.h"
 
 namespace snapvale {
 
 SaveFormat FormatForPath(const std::string& path)
 {
-    if (path.size() < 3)
-        return SaveFormat::Jpeg;
-    std::string last = path.substr(path.size() - 3);
-    for (char& c : last)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return last == "BMP" ? SaveFormat::Bitmap : SaveFormat::Jpeg;
+    const bool bitmap = path.size() >= 3
+        && EqualIgnoringAsciiCase(std::string_view(path).substr(path.size() - 3), "BMP");
+    return bitmap ? SaveFormat::Bitmap : SaveFormat::Jpeg;
 }
 
 std::optional<std::string> ProposedSaveName(const std::string& rowText)

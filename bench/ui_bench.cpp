@@ -197,9 +197,7 @@ QImage ViewPicture()
 void BM_SaveViewJpeg_Ours(benchmark::State& bench)
 {
     const QImage picture = ViewPicture();
-    const snapvale::PixelBlock block{ picture.width(), picture.height(),
-        reinterpret_cast<const std::uint32_t*>(picture.constBits()),
-        static_cast<int>(picture.bytesPerLine() / 4) };
+    const snapvale::PixelBlock block = snapvale::PixelsOf(picture);
     for (auto _ : bench)
         benchmark::DoNotOptimize(snapvale::EncodeJpeg(block, 80));
 }

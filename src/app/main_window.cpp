@@ -402,9 +402,7 @@ void frmMain::SavePicture(const QImage& picture, const std::string& proposedName
     if (!path)
         return;
     const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-    const PixelBlock block{ pixels.width(), pixels.height(),
-        reinterpret_cast<const std::uint32_t*>(pixels.constBits()),
-        static_cast<int>(pixels.bytesPerLine() / 4) };
+    const PixelBlock block = PixelsOf(pixels);
     const bool written = FormatForPath(*path) == SaveFormat::Bitmap
         ? WriteBmp(*path, block)
         : WriteJpeg(*path, block, kJpegQuality);

@@ -17,6 +17,13 @@ QImage ToQImage(Picture&& picture)
         [](void* block) { delete[] static_cast<std::uint32_t*>(block); }, pixels);
 }
 
+PixelBlock PixelsOf(const QImage& image)
+{
+    return { image.width(), image.height(),
+        reinterpret_cast<const std::uint32_t*>(image.constBits()),
+        static_cast<int>(image.bytesPerLine() / 4) };
+}
+
 QImage LoadTGAImage(const std::string& path)
 {
     std::optional<Picture> picture = LoadTGA(path);

@@ -9,6 +9,7 @@
 #include <QToolTip>
 
 #include "platform/jpeg_writer.h"
+#include "platform/picture_image.h"
 
 namespace snapvale {
 
@@ -21,10 +22,7 @@ constexpr int kPackingQuality = 90;
 
 std::string Pack(const QImage& picture)
 {
-    const PixelBlock block{ picture.width(), picture.height(),
-        reinterpret_cast<const std::uint32_t*>(picture.constBits()),
-        static_cast<int>(picture.bytesPerLine() / 4) };
-    return EncodeJpeg(block, kPackingQuality, ChromaSubsampling::Full);
+    return EncodeJpeg(PixelsOf(picture), kPackingQuality, ChromaSubsampling::Full);
 }
 
 QImage Unpack(const std::string& packed)

@@ -13,7 +13,7 @@
 
 #include "catalogue/date_tree.h"
 #include "catalogue/folder_scan.h"
-#include "platform/qt_tree_grid.h"
+#include "qt/qt_tree_grid.h"
 #include "support/temp_folder.h"
 
 namespace {

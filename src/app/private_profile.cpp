@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ascii_case.h"
-#include "platform/file_replace.h"
+#include "base/ascii_case.h"
+#include "os/file_replace.h"
 
 namespace snapvale {
 

@@ -7,8 +7,8 @@
 
 #include "app/main_window.h"
 #include "app/start_up.h"
-#include "platform/ui_font.h"
-#include "platform/user_folders.h"
+#include "os/user_folders.h"
+#include "qt/ui_font.h"
 
 namespace snapvale {
 

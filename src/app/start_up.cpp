@@ -1,7 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/private_profile.h"
-#include "platform/user_folders.h"
+#include "os/user_folders.h"
 
 namespace snapvale {
 

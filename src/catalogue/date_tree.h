@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/captions.h"
 #include "catalogue/folder_scan.h"
 #include "catalogue/tree_grid.h"
 
@@ -26,8 +27,6 @@ protected:
     ~DateTreeHost() = default;
 };
 
-// The root row's text.
-inline constexpr char kTreeRootText[] = "Lineageﾌｫﾙﾀﾞ";
 inline constexpr char kCaptionPrefix[] = "Snapvale - ";
 
 class DateTree final : public TreeGridListener

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "base/ascii_case.h"
 #include "catalogue/array_sort.h"
-#include "platform/ascii_case.h"
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/folder_browser.h"
-#include "platform/qt_text.h"
-#include "platform/twips.h"
-#include "platform/ui_font.h"
+#include "base/twips.h"
+#include "qt/folder_browser.h"
+#include "qt/qt_text.h"
+#include "qt/ui_font.h"
 
 namespace snapvale {
 

@@ -3,9 +3,9 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "base/twips.h"
 #include "dialogs/version_text.h"
-#include "platform/twips.h"
-#include "platform/ui_font.h"
+#include "qt/ui_font.h"
 
 namespace snapvale {
 

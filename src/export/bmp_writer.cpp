@@ -1,6 +1,6 @@
 #include "export/bmp_writer.h"
 
-#include "platform/file_replace.h"
+#include "os/file_replace.h"
 
 namespace snapvale {
 

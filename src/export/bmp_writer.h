@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/pixel_block.h"
+#include "base/pixel_block.h"
 
 namespace snapvale {
 

@@ -1,7 +1,7 @@
 #include "export/save_format.h"
 
-#include "catalogue/date_tree.h"
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/captions.h"
 
 namespace snapvale {
 

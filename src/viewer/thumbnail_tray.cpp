@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "platform/jpeg_writer.h"
-#include "platform/picture_image.h"
+#include "export/jpeg_codec.h"
+#include "qt/picture_image.h"
 
 namespace snapvale {
 

@@ -4,7 +4,7 @@
 // tray's own unit; the widgets convert at 15 twips per pixel. A cell is a picture with its file
 // name under it; cells run three to a row with no gap between them.
 
-#include "platform/twips.h"
+#include "base/twips.h"
 
 namespace snapvale {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/date_tree.h"
-#include "platform/qt_tree_grid.h"
+#include "qt/qt_tree_grid.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "export/bmp_writer.h"
+#include "export/jpeg_codec.h"
 #include "export/save_format.h"
-#include "platform/jpeg_writer.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {

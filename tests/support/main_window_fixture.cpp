@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "platform/qt_tree_grid.h"
+#include "qt/qt_tree_grid.h"
 #include "support/tga_writer.h"
 
 namespace snapvale::test {

@@ -12,8 +12,8 @@
 #include <QImage>
 
 #include "app/main_window.h"
-#include "platform/folder_browser.h"
-#include "platform/save_dialog.h"
+#include "qt/folder_browser.h"
+#include "qt/save_dialog.h"
 #include "support/temp_folder.h"
 
 namespace snapvale::test {

@@ -1,4 +1,4 @@
-#include "platform/picture_image.h"
+#include "qt/picture_image.h"
 
 #include "tga/tga_loader.h"
 

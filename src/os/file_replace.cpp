@@ -1,4 +1,4 @@
-#include "platform/file_replace.h"
+#include "os/file_replace.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -7,7 +7,7 @@
 
 #include <QImage>
 
-#include "platform/pixel_block.h"
+#include "base/pixel_block.h"
 #include "tga/picture.h"
 
 namespace snapvale {

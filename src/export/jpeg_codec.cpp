@@ -1,10 +1,10 @@
-#include "platform/jpeg_writer.h"
+#include "export/jpeg_codec.h"
 
 #include <bit>
 
 #include <turbojpeg.h>
 
-#include "platform/file_replace.h"
+#include "os/file_replace.h"
 
 namespace snapvale {
 

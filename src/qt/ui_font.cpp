@@ -1,4 +1,4 @@
-#include "platform/ui_font.h"
+#include "qt/ui_font.h"
 
 #include <QStringList>
 

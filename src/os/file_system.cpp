@@ -1,4 +1,4 @@
-#include "platform/file_system.h"
+#include "os/file_system.h"
 
 #include <ctime>
 #include <dirent.h>

@@ -1,10 +1,10 @@
-#include "platform/save_dialog.h"
+#include "qt/save_dialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 
 #include "export/save_format.h"
-#include "platform/qt_text.h"
+#include "qt/qt_text.h"
 
 namespace snapvale {
 

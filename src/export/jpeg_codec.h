@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/pixel_block.h"
+#include "base/pixel_block.h"
 
 namespace snapvale {
 

@@ -1,4 +1,4 @@
-#include "platform/user_folders.h"
+#include "os/user_folders.h"
 
 #include <cstdlib>
 #include <filesystem>

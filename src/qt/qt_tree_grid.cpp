@@ -1,4 +1,4 @@
-#include "platform/qt_tree_grid.h"
+#include "qt/qt_tree_grid.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
-#include "platform/ui_font.h"
+#include "qt/ui_font.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "platform/folder_browser.h"
+#include "qt/folder_browser.h"
 
 #include <QDir>
 #include <QFileDialog>
 
-#include "platform/qt_text.h"
+#include "qt/qt_text.h"
 
 namespace snapvale {
 

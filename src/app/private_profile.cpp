@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -9,6 +10,7 @@
 
 #include "base/ascii_case.h"
 #include "os/file_replace.h"
+#include "os/folder_access.h"
 
 namespace snapvale {
 
@@ -143,18 +145,24 @@ std::string ReadIniString(const std::string& section, const std::string& key,
     return std::string(value.substr(0, kMaxIniValueLength));
 }
 
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+namespace {
+
+bool WriteValue(const std::string& section, const std::string& key, const std::string& value,
     const std::string& file)
 {
+    // The per-user settings folder is made by the first write, not at start-up.
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (!folder.empty() && !CreateFolderPath(folder.string()))
+        return false;
     std::error_code error;
     const bool exists = std::filesystem::exists(file, error);
     if (error)
-        return;
+        return false;
     std::string bytes;
     if (exists) {
         std::optional<std::string> current = ReadWholeFile(file);
         if (!current)
-            return; // never replace a file we could not read
+            return false; // never replace a file we could not read
         bytes = std::move(*current);
     }
 
@@ -212,7 +220,18 @@ void WriteIniString(const std::string& section, const std::string& key, const st
         result += value;
         result += lineEnd;
     }
-    ReplaceFileContents(file, result);
+    return ReplaceFileContents(file, result);
+}
+
+} // namespace
+
+bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+    const std::string& file)
+{
+    if (WriteValue(section, key, value, file))
+        return true;
+    std::cerr << "snapvale2: could not write " << file << '\n';
+    return false;
 }
 
 } // namespace snapvale

@@ -17,11 +17,12 @@ inline constexpr std::size_t kMaxIniValueLength = 254;
 std::string ReadIniString(const std::string& section, const std::string& key,
     const std::string& file, const std::string& defaultValue);
 
-// Stores `value` under `key` in `section` of `file`, creating the file, section or key as needed.
-// Only the written (or inserted) line changes; every other byte of the file stays as it was.
-// The file is replaced atomically, so a failure (read-only file or folder, full disk) leaves the
-// earlier file untouched. Failures are silent by design: the caller's state goes on regardless.
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+// Stores `value` under `key` in `section` of `file`, creating the file, section or key as needed,
+// and the file's folder when it is missing. Only the written (or inserted) line changes; every
+// other byte of the file stays as it was. The file is replaced atomically, so a failure
+// (read-only file or folder, full disk) leaves the earlier file untouched; it returns false and
+// prints one line naming the file on standard error, and the caller's state goes on regardless.
+bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
     const std::string& file);
 
 } // namespace snapvale

@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/private_profile.h"
+#include "app/settings_location.h"
 #include "os/user_folders.h"
 
 namespace snapvale {
@@ -25,6 +26,7 @@ AppState ReadStartupState(const std::string& programFolder)
 {
     AppState state;
     state.AppFolder = WithTrailingSeparator(programFolder);
+    state.SettingsPath = ChooseSettingsFile(state.AppFolder);
     const std::string settings = state.SettingsFile();
     state.ImageFolder = ReadIniString("CONFIG", "FOLDER", settings, DefaultImageFolder());
 

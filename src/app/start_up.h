@@ -26,8 +26,14 @@ struct AppState
     std::string ImageFolder; // the catalogued folder, ending in kSeparator
     // Folders chosen before, oldest first. Never empty: an empty history is the single entry "".
     std::vector<std::string> FolderHistory{ "" };
+    // The settings file chosen at start-up; every read and write goes to it. Empty in a state
+    // made by hand, which keeps its settings beside the program.
+    std::string SettingsPath;
 
-    std::string SettingsFile() const { return AppFolder + kSettingsFileName; }
+    std::string SettingsFile() const
+    {
+        return SettingsPath.empty() ? AppFolder + kSettingsFileName : SettingsPath;
+    }
 };
 
 // `folder` with kSeparator appended unless it already ends in one (so "" becomes the root).
@@ -37,8 +43,8 @@ std::string WithTrailingSeparator(std::string folder);
 // user's default Wine prefix on systems other than Windows.
 std::string DefaultImageFolder();
 
-// Reads the image folder and the folder history from the settings file in `programFolder`.
-// Writes nothing; a missing file, section or key gives the defaults.
+// Chooses the settings file for a program in `programFolder` and reads the image folder and the
+// folder history from it. Writes nothing; a missing file, section or key gives the defaults.
 AppState ReadStartupState(const std::string& programFolder);
 
 } // namespace snapvale

@@ -25,4 +25,19 @@ std::string HomeFolder()
     return {};
 }
 
+std::string UserConfigFolder()
+{
+#ifdef _WIN32
+    if (const char* appData = std::getenv("APPDATA"); appData && *appData)
+        return appData;
+    return {};
+#else
+    // A relative value is invalid by the XDG rules and is ignored, as they ask.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
+        return config;
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.config";
+#endif
+}
+
 } // namespace snapvale

@@ -13,4 +13,9 @@ std::string ProgramFolder();
 // The user's home folder, without a trailing separator; empty when unknown.
 std::string HomeFolder();
 
+// The folder that holds the user's per-program settings, without a trailing separator:
+// $XDG_CONFIG_HOME when it is set to an absolute path, otherwise <home>/.config (%APPDATA% on
+// Windows). It need not exist yet. Empty when unknown.
+std::string UserConfigFolder();
+
 } // namespace snapvale

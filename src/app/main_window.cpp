@@ -70,10 +70,23 @@ constexpr int kPaneGap = 100;
 
 const char* const kDesignCaption = "Snapvale";
 
+// The desktop theme's icon, else our own, drawn at its size and at twice it for scaled screens.
 QIcon RowIcon(const char* themeName, const char* resource)
 {
-    return QIcon::fromTheme(
-        QString::fromLatin1(themeName), QIcon(QStringLiteral(":/icons/%1.png").arg(resource)));
+    QIcon own;
+    own.addFile(QStringLiteral(":/icons/%1.png").arg(resource), QSize(16, 16));
+    own.addFile(QStringLiteral(":/icons/%1@2x.png").arg(resource), QSize(32, 32));
+    return QIcon::fromTheme(QString::fromLatin1(themeName), own);
+}
+
+// The program's icon, the one its desktop entry names, in the sizes a window manager asks for.
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(
+            QStringLiteral(":/hicolor/%1x%1/apps/snapvale2.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 // Sends the wheel over the tray to its scroll bar, as users of a scrolling list expect.
@@ -121,6 +134,7 @@ frmMain::frmMain(AppState& state, MainWindowDialogs dialogs, QWidget* parent)
     setObjectName("frmMain");
     setFont(JapaneseUiFont());
     setWindowTitle(kDesignCaption);
+    setWindowIcon(ProgramIcon());
     // A fixed single border: no maximise button, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -26,6 +26,9 @@ int Main(int argc, char** argv)
 
     AppState state = ReadStartupState(ProgramFolder());
     frmMain window(state);
+    // Dialogs and the task bar show the main window's icon; the desktop entry is found by name.
+    application.setWindowIcon(window.windowIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("snapvale2"));
     window.show();
     return application.exec();
 }

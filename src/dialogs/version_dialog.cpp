@@ -16,8 +16,12 @@ constexpr int kVersionMajor = SNAPVALE_VERSION_MAJOR;
 constexpr int kVersionMinor = SNAPVALE_VERSION_MINOR;
 constexpr int kVersionRevision = SNAPVALE_VERSION_PATCH;
 
-const char* const kSupportMail = "support@snapvale2.example";
-const char* const kSupportPage = "https://github.com/snapvale2/snapvale2";
+// The rights line repeats the copyright line of LICENSE and names that licence.
+const char* const kRightsLine = "Copyright (c) 2026 Snapvale2 developers. MIT License";
+// The program has no mail address or web site of its own; the lines say so and point to the
+// README that comes with it, rather than name an address that does not exist.
+const char* const kSupportMailLine = "E-mail: ありません";
+const char* const kSupportPageLine = "Web: 同梱の README.md をご覧ください";
 
 // A label that grows with its text from its top-left corner.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
@@ -72,13 +76,13 @@ void frmVersion::Form_Load()
         QString::fromStdString(VersionLine(kVersionMajor, kVersionMinor, kVersionRevision)));
     lblVersion->adjustSize();
     lblDesc->setText(
-        QStringLiteral("このソフトウェアはフリーウェアです。\n"
-                       "Copyright (C) 2026 Snapvale2 developers. All rights reserved."));
+        QStringLiteral("このソフトウェアはフリーウェアです。\n") + QString::fromUtf8(kRightsLine));
     lblDesc->adjustSize();
     // The support lines keep their right edge at the right margin and grow to the left.
     const int rightEdge = TwipsToPixels(5790);
-    lblSupport->setText(QStringLiteral("お問い合わせ・サポートページ\nE-mail: %1\nWeb: %2")
-                            .arg(QLatin1String(kSupportMail), QLatin1String(kSupportPage)));
+    lblSupport->setText(
+        QStringLiteral("お問い合わせ・サポートページ\n%1\n%2")
+            .arg(QString::fromUtf8(kSupportMailLine), QString::fromUtf8(kSupportPageLine)));
     lblSupport->adjustSize();
     lblSupport->move(rightEdge - lblSupport->width(), lblSupport->y());
 }

@@ -199,5 +199,19 @@ TEST(VersionDialog, SupportLinesKeepTheirRightEdge)
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Snapvale2 - Version情報");
 }
 
+TEST(VersionDialog, RightsLineAgreesWithTheLicence)
+{
+    const std::string licence = ReadFileBytes(SNAPVALE_TEST_DATA_DIR "/../../LICENSE");
+    const std::string name = licence.substr(0, licence.find('\n')); // "MIT License"
+    const std::size_t copyright = licence.find("Copyright");
+    ASSERT_NE(copyright, std::string::npos);
+    const std::string notice = licence.substr(copyright, licence.find('\n', copyright) - copyright);
+
+    frmVersion dialog(nullptr);
+    const QStringList lines = dialog.findChild<QLabel*>("lblDesc")->text().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1].toStdString(), notice + ". " + name);
+}
+
 } // namespace
 } // namespace snapvale

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the program and starts it. On the first start of a fresh
-# build (no settings file beside the program yet) it writes a folder of sample screenshots and
-# points the settings at it, so there is something to look at.
+# Installs what running needs if it is missing, builds the program and starts it. On the first
+# start of a fresh build (no settings file beside the program yet) it writes a folder of sample
+# screenshots and points the settings at it, so there is something to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --preset release
-cmake --build --preset release
+cmake --build --preset release --target snapvale2 make_samples
 
 program=build/release/src/snapvale2
 settings=build/release/src/Snapvale2.ini

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds the test build (AddressSanitizer and UBSan) and runs every test.
+# Installs what testing needs if it is missing, builds the test build (AddressSanitizer and
+# UBSan) and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+scripts/setup.sh --test
 cmake --preset test
 cmake --build --preset test
 QT_QPA_PLATFORM=offscreen ctest --preset test

@@ -17,7 +17,8 @@ inline constexpr char kRegionFileName[] = "svtemp";
 inline constexpr char kSaveFilter[] = "Windows Bitmap(*.bmp)|*.bmp|Jpeg(*.jpg)|*.jpg";
 
 // A name ending in "bmp" in any letter case is a Windows bitmap; every other name, with or
-// without an extension, is a JPEG. No extension is ever added.
+// without an extension, is a JPEG. The rule adds no extension; the save dialog has given a name
+// typed without one the selected filter's.
 SaveFormat FormatForPath(const std::string& path);
 
 // The name proposed for saving the view while the tree row showing `rowText` is selected: the

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "export/save_format.h"
 #include "qt/qt_text.h"
@@ -20,15 +21,43 @@ QString QtFilter(const QString& filter)
     return names.join(QStringLiteral(";;"));
 }
 
+// The extension a filter stands for: "bmp" for "Windows Bitmap(*.bmp)".
+QString FilterExtension(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(filter).captured(1);
+}
+
+// A name typed without an extension takes the selected filter's, before the dialog checks
+// whether the file exists, so the overwrite question is asked about the file that is written.
+class PictureSaveDialog final : public QFileDialog
+{
+public:
+    explicit PictureSaveDialog(QWidget* owner)
+        : QFileDialog(owner)
+    {
+        // The platform's own dialogs add it themselves as the user changes the filter.
+        connect(this, &QFileDialog::filterSelected, this,
+            [this](const QString& filter) { setDefaultSuffix(FilterExtension(filter)); });
+    }
+
+    void accept() override
+    {
+        setDefaultSuffix(FilterExtension(selectedNameFilter()));
+        QFileDialog::accept();
+    }
+};
+
 } // namespace
 
 std::optional<std::string> QtSaveDialog::AskSavePath(
     QWidget* owner, const std::string& proposedName)
 {
-    QFileDialog dialog(owner);
+    PictureSaveDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QtFilter(QString::fromLatin1(kSaveFilter)));
+    dialog.setDefaultSuffix(FilterExtension(dialog.selectedNameFilter()));
     if (!lastFolder_.empty())
         dialog.setDirectory(PathToQString(lastFolder_));
     dialog.selectFile(PathToQString(proposedName));

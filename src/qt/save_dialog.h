@@ -14,8 +14,10 @@ class SaveDialog
 public:
     virtual ~SaveDialog() = default;
     // Shows the save dialog modally over `owner` with `proposedName` filled in and the two
-    // picture filters (bitmap first, JPEG second); asks before replacing an existing file and
-    // adds no extension. Returns the chosen full path, or nothing when the user cancelled.
+    // picture filters (bitmap first, JPEG second); a name given without an extension gets the
+    // selected filter's (".bmp" or ".jpg"), one with an extension is kept as it is; asks before
+    // replacing an existing file. Returns the chosen full path, or nothing when the user
+    // cancelled.
     virtual std::optional<std::string> AskSavePath(
         QWidget* owner, const std::string& proposedName) = 0;
 };

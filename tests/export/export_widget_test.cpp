@@ -1,11 +1,13 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "support/main_window_fixture.h"
@@ -206,6 +208,34 @@ TEST_F(Export, RightClickDropsTheSelection)
     QTest::mouseClick(&view(), Qt::RightButton, {}, QPoint(30, 30));
     EXPECT_FALSE(view().shpRect()->isVisible());
     EXPECT_FALSE(popup().isVisible());
+}
+
+// The real dialog, answered as a user would: a filter chosen, a name typed, Save.
+TEST(SaveDialogName, WithoutAnExtensionItTakesTheSelectedFilters)
+{
+    test::TempFolder folder;
+    QtSaveDialog dialog;
+    const struct
+    {
+        int filter;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        { 0, "shot0020", "shot0020.bmp" },
+        { 1, "shot0020", "shot0020.jpg" },
+        { 0, "shot0020.jpg", "shot0020.jpg" },
+        { 1, "picture.png", "picture.png" },
+    };
+    for (const auto& c : cases) {
+        QTimer::singleShot(0, [&] {
+            auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(open, nullptr);
+            open->selectNameFilter(open->nameFilters().at(c.filter));
+            open->selectFile(QString::fromStdString(folder.folder() + c.typed));
+            static_cast<QDialog*>(open)->accept(); // as the Save button does
+        });
+        EXPECT_EQ(dialog.AskSavePath(nullptr, "shot0020"), folder.folder() + c.saved) << c.typed;
+    }
 }
 
 } // namespace

@@ -188,8 +188,7 @@ QImage ViewPicture()
     TempFolder images;
     const fs::path file = images.path() / "a.tga";
     snapvale::test::WriteTGAFile(file, Screenshot800x600());
-    snapvale::ImageView view;
-    view.resize(644, 484);
+    snapvale::ImageView view(QSize(644, 484));
     view.SetPicture(snapvale::LoadTGAImage(file.string()));
     return view.RenderInnerArea();
 }

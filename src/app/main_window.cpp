@@ -33,6 +33,7 @@
 #include "qt/save_dialog.h"
 #include "qt/ui_font.h"
 #include "viewer/image_view.h"
+#include "viewer/main_area.h"
 #include "viewer/thumbnail_tray.h"
 
 // The program's own pictures live in a static library, which must register them itself; the
@@ -175,12 +176,20 @@ void frmMain::CreateControls()
     lblFileDate->setObjectName("lblFileDate");
     lblFileDate->setGeometry(kFileDateRect.pixels());
 
-    pctView = new ImageView(client);
-    pctView->setGeometry(kViewRect.pixels());
+    // The main area runs from the view pane's design place to the client's right and bottom
+    // edges; its stage has the client's coordinates, so the panes keep their window places.
+    const QRect viewRect = kViewRect.pixels();
+    mainArea_ = new MainArea(client);
+    mainArea_->setGeometry(viewRect.left(), viewRect.top(), client->width() - viewRect.left(),
+        client->height() - viewRect.top());
+    QWidget* stage = mainArea_->stage();
+
+    pctView = new ImageView(viewRect.size(), stage);
+    pctView->move(viewRect.topLeft());
     connect(pctView, &ImageView::RegionMenuRequested, this,
         [this](const QPoint& at) { mnuPopup->popup(at); });
 
-    auto* preview = new QFrame(client);
+    auto* preview = new QFrame(stage);
     preview->setObjectName("pctPreview");
     preview->setGeometry(kPreviewRect.pixels());
     preview->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -256,6 +265,11 @@ void frmMain::CreateMenus()
     mnuEdits = addMenu("mnuEdits", QStringLiteral("編集(&E)"));
     addItem(mnuEdits, mnuEdit, "mnuEdit", QStringLiteral("コピー(&C)"), Qt::CTRL | Qt::Key_C);
 
+    mnuViews = addMenu("mnuViews", QStringLiteral("表示(&V)"));
+    addItem(mnuViews, mnuView, "mnuView", QStringLiteral("ウィンドウに合わせる(&F)"),
+        Qt::CTRL | Qt::Key_F)
+        ->setCheckable(true);
+
     mnuTools = addMenu("mnuTools", QStringLiteral("ツール(&T)"));
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("オプション(&O)"), Qt::CTRL | Qt::Key_O);
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("バージョン情報(&V)"));
@@ -277,6 +291,7 @@ void frmMain::CreateMenus()
     };
     connectArray(mnuFile, &frmMain::mnuFile_Click);
     connectArray(mnuEdit, &frmMain::mnuEdit_Click);
+    connectArray(mnuView, &frmMain::mnuView_Click);
     connectArray(mnuTool, &frmMain::mnuTool_Click);
     connectArray(mnuFavorate, &frmMain::mnuFavorate_Click);
     connectArray(mnuRight, &frmMain::mnuRight_Click);
@@ -297,6 +312,9 @@ void frmMain::Form_Load()
     pctView->HideSelection();
     pctView->pctCopy()->hide();
     pctView->setCursor(Qt::CrossCursor);
+    mainArea_->SetShownPane(pctView);
+    mnuView[0]->setChecked(state_.FitToWindow);
+    ApplyFit();
 
     BuildHistoryMenu();
     SetupTree();
@@ -339,6 +357,15 @@ void frmMain::ShowPane(QWidget* shown, QWidget* parked)
     const int parkedTop = static_cast<int>(ViewTop) + pctView->height() + kPaneGap;
     shown->move(static_cast<int>(ViewLeft), static_cast<int>(ViewTop));
     parked->move(static_cast<int>(ViewLeft), parkedTop);
+    mainArea_->SetShownPane(shown);
+}
+
+void frmMain::ApplyFit()
+{
+    const int frame = 2 * pctView->frameWidth();
+    pctView->SetFitBounds(state_.FitToWindow
+            ? QSize(mainArea_->width() - frame, mainArea_->height() - frame)
+            : QSize());
 }
 
 void frmMain::ShowImage()
@@ -445,6 +472,15 @@ void frmMain::mnuEdit_Click(int Index)
 {
     if (Index == 0)
         PutImageOnClipboard(pctView->RenderInnerArea());
+}
+
+void frmMain::mnuView_Click(int Index)
+{
+    if (Index != 0)
+        return;
+    state_.FitToWindow = mnuView[0]->isChecked();
+    WriteIniString(kViewSection, kFitKey, state_.FitToWindow ? "1" : "0", state_.SettingsFile());
+    ApplyFit();
 }
 
 void frmMain::mnuRight_Click(int Index)

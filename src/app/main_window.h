@@ -23,6 +23,7 @@ namespace snapvale {
 
 class FolderBrowser;
 class ImageView;
+class MainArea;
 class QtTreeGrid;
 class SaveDialog;
 class ThumbnailTray;
@@ -54,6 +55,7 @@ public:
     // Menu item handlers, by the index of the item in its menu.
     void mnuFile_Click(int Index);
     void mnuEdit_Click(int Index);
+    void mnuView_Click(int Index);
     void mnuTool_Click(int Index);
     void mnuFavorate_Click(int Index);
     void mnuRight_Click(int Index);
@@ -74,6 +76,9 @@ private:
     void LoadThumbnails(int start);
 
     void ShowPane(QWidget* shown, QWidget* parked);
+    // Fits large pictures into the main area, or shows them at full size, as the settings say.
+    void ApplyFit();
+
     void SavePicture(const QImage& picture, const std::string& proposedName);
     void OptionsFlow();
 
@@ -89,6 +94,7 @@ private:
     QTreeWidget* vfgTree = nullptr;
     QGroupBox* fraFileInfo = nullptr;
     QLabel* lblFileDate = nullptr;
+    MainArea* mainArea_ = nullptr;
     ImageView* pctView = nullptr;
     QWidget* pctPreview = nullptr;
     QScrollBar* vscrTray = nullptr;
@@ -99,11 +105,13 @@ private:
 
     QMenu* mnuFiles = nullptr;
     QMenu* mnuEdits = nullptr;
+    QMenu* mnuViews = nullptr;
     QMenu* mnuTools = nullptr;
     QMenu* mnuFavorates = nullptr;
     QMenu* mnuPopup = nullptr;
     QList<QAction*> mnuFile;
     QList<QAction*> mnuEdit;
+    QList<QAction*> mnuView;
     QList<QAction*> mnuTool;
     QList<QAction*> mnuFavorate;
     QList<QAction*> mnuRight;

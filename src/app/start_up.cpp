@@ -42,6 +42,8 @@ AppState ReadStartupState(const std::string& programFolder)
             state.FolderHistory.push_back(std::move(value));
     }
 
+    state.FitToWindow = ReadIniString(kViewSection, kFitKey, settings, "0") == "1";
+
     state.ImageFolder = WithTrailingSeparator(std::move(state.ImageFolder));
     return state;
 }

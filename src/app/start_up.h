@@ -19,6 +19,10 @@ inline constexpr char kSeparator = '/';
 #endif
 
 inline constexpr char kSettingsFileName[] = "Snapvale2.ini";
+// Where the view's fit choice is kept: a section of this program's own, so that the file's other
+// sections stay as they were.
+inline constexpr char kViewSection[] = "VIEW";
+inline constexpr char kFitKey[] = "FIT";
 
 struct AppState
 {
@@ -26,6 +30,8 @@ struct AppState
     std::string ImageFolder; // the catalogued folder, ending in kSeparator
     // Folders chosen before, oldest first. Never empty: an empty history is the single entry "".
     std::vector<std::string> FolderHistory{ "" };
+    // Pictures larger than the main area are shown scaled down to fit it.
+    bool FitToWindow = false;
     // The settings file chosen at start-up; every read and write goes to it. Empty in a state
     // made by hand, which keeps its settings beside the program.
     std::string SettingsPath;
@@ -43,8 +49,9 @@ std::string WithTrailingSeparator(std::string folder);
 // user's default Wine prefix on systems other than Windows.
 std::string DefaultImageFolder();
 
-// Chooses the settings file for a program in `programFolder` and reads the image folder and the
-// folder history from it. Writes nothing; a missing file, section or key gives the defaults.
+// Chooses the settings file for a program in `programFolder` and reads the image folder, the
+// folder history and the fit choice from it. Writes nothing; a missing file, section or key gives
+// the defaults.
 AppState ReadStartupState(const std::string& programFolder);
 
 } // namespace snapvale

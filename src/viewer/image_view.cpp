@@ -1,5 +1,8 @@
 #include "viewer/image_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -54,14 +57,16 @@ protected:
 
 } // namespace
 
-ImageView::ImageView(QWidget* parent)
+ImageView::ImageView(const QSize& designSize, QWidget* parent)
     : QFrame(parent)
+    , designSize_(designSize)
 {
     setObjectName("pctView");
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setAutoFillBackground(true);
     setCursor(Qt::CrossCursor);
+    resize(designSize_);
     canvas_ = new QWidget(this);
     canvas_->setAttribute(Qt::WA_TransparentForMouseEvents);
     canvas_->setGeometry(contentsRect());
@@ -81,7 +86,41 @@ void ImageView::resizeEvent(QResizeEvent* event)
 void ImageView::SetPicture(const QImage& picture)
 {
     picture_ = picture;
+    Relayout();
+}
+
+void ImageView::SetFitBounds(const QSize& bounds)
+{
+    fitBounds_ = bounds;
+    Relayout();
+}
+
+void ImageView::Relayout()
+{
+    scale_ = 1.0;
+    QSize shown = picture_.size();
+    if (!picture_.isNull() && !fitBounds_.isEmpty()
+        && (shown.width() > fitBounds_.width() || shown.height() > fitBounds_.height())) {
+        scale_ = std::min(static_cast<double>(fitBounds_.width()) / shown.width(),
+            static_cast<double>(fitBounds_.height()) / shown.height());
+        shown = QSize(std::max(1, static_cast<int>(std::lround(shown.width() * scale_))),
+            std::max(1, static_cast<int>(std::lround(shown.height() * scale_))));
+        if (scaled_.size() != shown || scaledFrom_ != picture_.cacheKey()) {
+            scaled_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            scaledFrom_ = picture_.cacheKey();
+        }
+    }
+    const int frame = 2 * frameWidth();
+    resize(QSize(shown.width() + frame, shown.height() + frame).expandedTo(designSize_));
+    SyncOutline();
     update();
+}
+
+QSize ImageView::FullInnerSize() const
+{
+    const int frame = 2 * frameWidth();
+    return picture_.size().expandedTo(
+        QSize(designSize_.width() - frame, designSize_.height() - frame));
 }
 
 void ImageView::HideSelection()
@@ -92,7 +131,7 @@ void ImageView::HideSelection()
 
 QImage ImageView::RenderInnerArea() const
 {
-    const QRect inner = contentsRect();
+    const QSize inner = FullInnerSize();
     return RenderRegion(0, 0, inner.width(), inner.height());
 }
 
@@ -102,9 +141,7 @@ QImage ImageView::RenderRegion(int left, int top, int width, int height) const
         return {};
     QImage region(width, height, QImage::Format_RGB32);
     region.fill(palette().color(backgroundRole()));
-    const QRect inner(0, 0, contentsRect().width(), contentsRect().height());
-    const QRect shown = inner.intersected(QRect(0, 0, picture_.width(), picture_.height()))
-                            .intersected(QRect(left, top, width, height));
+    const QRect shown = picture_.rect().intersected(QRect(left, top, width, height));
     if (!shown.isEmpty()) {
         QPainter painter(&region);
         painter.drawImage(shown.topLeft() - QPoint(left, top), picture_, shown);
@@ -115,17 +152,22 @@ QImage ImageView::RenderRegion(int left, int top, int width, int height) const
 void ImageView::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
-    if (picture_.isNull())
+    const QImage& shown = Shown();
+    if (shown.isNull())
+        return;
+    // Only the part in sight is drawn, however large the picture.
+    const QRect inner = contentsRect();
+    const QRect part =
+        event->rect().intersected(inner).intersected(QRect(inner.topLeft(), shown.size()));
+    if (part.isEmpty())
         return;
     QPainter painter(this);
-    const QRect inner = contentsRect();
-    painter.setClipRect(inner);
-    painter.drawImage(inner.topLeft(), picture_);
+    painter.drawImage(part.topLeft(), shown, part.translated(-inner.topLeft()));
 }
 
-QPointF ImageView::ToViewPixels(const QPointF& widgetPosition) const
+QPointF ImageView::ToPicturePixels(const QPointF& widgetPosition) const
 {
-    return widgetPosition - QPointF(contentsRect().topLeft());
+    return (widgetPosition - QPointF(contentsRect().topLeft())) / scale_;
 }
 
 void ImageView::pctView_MouseDown(int button, float x, float y)
@@ -148,21 +190,21 @@ void ImageView::pctView_MouseUp(int button, float x, float y, const QPoint& glob
 
 void ImageView::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF at = ToViewPixels(event->position());
+    const QPointF at = ToPicturePixels(event->position());
     pctView_MouseDown(
         ButtonCode(event->button()), static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF at = ToViewPixels(event->position());
+    const QPointF at = ToPicturePixels(event->position());
     pctView_MouseMove(
         ButtonsCode(event->buttons()), static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPointF at = ToViewPixels(event->position());
+    const QPointF at = ToPicturePixels(event->position());
     pctView_MouseUp(ButtonCode(event->button()), static_cast<float>(at.x()),
         static_cast<float>(at.y()), event->globalPosition().toPoint());
 }
@@ -174,9 +216,10 @@ void ImageView::SyncOutline()
         shpRect_->hide();
         return;
     }
-    shpRect_->setGeometry(static_cast<int>(rect.left), static_cast<int>(rect.top),
-        std::max(1, static_cast<int>(rect.width) + 1),
-        std::max(1, static_cast<int>(rect.height) + 1));
+    // Drawn where the region lies on the picture as shown.
+    const auto shown = [this](float pixels) { return static_cast<int>(pixels * scale_); };
+    shpRect_->setGeometry(shown(rect.left), shown(rect.top), std::max(1, shown(rect.width) + 1),
+        std::max(1, shown(rect.height) + 1));
     shpRect_->show();
     shpRect_->raise();
 }

@@ -66,10 +66,14 @@ TEST_F(MainWindow, HasTheWholeMenuBar)
     QStringList bar;
     for (QAction* action : window->menuBar()->actions())
         bar << action->text();
-    EXPECT_EQ(bar, (QStringList{ "ファイル(&F)", "編集(&E)", "ツール(&T)", "フォルダ履歴(&A)" }));
+    EXPECT_EQ(bar,
+        (QStringList{ "ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "フォルダ履歴(&A)" }));
     EXPECT_EQ(MenuTexts(*window, "mnuFiles"),
         (QStringList{ "保存(&S)", "場所を指定して保存(&P)", "-", "終了(&Q)" }));
     EXPECT_EQ(MenuTexts(*window, "mnuEdits"), QStringList{ "コピー(&C)" });
+    EXPECT_EQ(MenuTexts(*window, "mnuViews"), QStringList{ "ウィンドウに合わせる(&F)" });
+    EXPECT_TRUE(window->findChild<QAction*>("mnuView(0)")->isCheckable());
+    EXPECT_EQ(window->findChild<QAction*>("mnuView(0)")->shortcut(), QKeySequence("Ctrl+F"));
     EXPECT_EQ(
         MenuTexts(*window, "mnuTools"), (QStringList{ "オプション(&O)", "バージョン情報(&V)" }));
     EXPECT_EQ(

@@ -7,6 +7,7 @@
 
 #include "support/main_window_fixture.h"
 #include "viewer/image_view.h"
+#include "viewer/main_area.h"
 #include "viewer/thumbnail_tray.h"
 
 namespace snapvale {
@@ -199,11 +200,16 @@ TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
 
     const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
     shot.save(QStringLiteral(SNAPVALE_TEST_OUTPUT_DIR "/end_to_end.png"));
-    // The view's inner area starts after its 2-pixel border, below the menu bar.
+    // The view's inner area starts after its 2-pixel border, below the menu bar; the picture
+    // is in sight up to the main area's scroll bars.
     const QPoint origin = view().mapTo(&window(), view().contentsRect().topLeft());
+    const QWidget* sight = window().findChild<MainArea*>("mainArea")->viewport();
+    const QRect inSight(sight->mapTo(&window(), QPoint(0, 0)), sight->size());
+    ASSERT_GE(inSight.right() - origin.x(), 600);
+    ASSERT_GE(inSight.bottom() - origin.y(), 450);
     int mismatches = 0;
-    for (int y = 0; y < 480; y += 3)
-        for (int x = 0; x < 640; x += 3)
+    for (int y = 0; origin.y() + y <= inSight.bottom(); y += 3)
+        for (int x = 0; origin.x() + x <= inSight.right(); x += 3)
             mismatches += shot.pixel(origin.x() + x, origin.y() + y) != wanted.pixel(x, y);
     EXPECT_EQ(mismatches, 0) << "see end_to_end.png in the test's build folder";
 }

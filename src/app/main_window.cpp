@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -188,6 +189,8 @@ void frmMain::CreateControls()
     pctView->move(viewRect.topLeft());
     connect(pctView, &ImageView::RegionMenuRequested, this,
         [this](const QPoint& at) { mnuPopup->popup(at); });
+    connect(pctView, &ImageView::StepRequested, this, &frmMain::pctView_Step);
+    connect(pctView, &ImageView::BackRequested, this, &frmMain::pctView_Back);
 
     auto* preview = new QFrame(stage);
     preview->setObjectName("pctPreview");
@@ -207,6 +210,9 @@ void frmMain::CreateControls()
             static_cast<float>(kTrayScrollWidth), static_cast<float>(kFileNameLabelHeight));
     pctTray = new ThumbnailTray(geometry, viewport);
     connect(pctTray, &ThumbnailTray::CellClicked, this, &frmMain::imgPreview_Click);
+    connect(pctTray, &ThumbnailTray::FocusCellChanged, this, &frmMain::ShowCellInSight);
+    // The pane takes the focus for the tray, whose keys move between the cells.
+    preview->setFocusProxy(pctTray);
 
     vscrTray = new QScrollBar(Qt::Vertical, viewport);
     vscrTray->setObjectName("vscrTray");
@@ -215,7 +221,11 @@ void frmMain::CreateControls()
     vscrTray->setSingleStep(1);
     vscrTray->setPageStep(1);
     vscrTray->setRange(0, 0);
+    vscrTray->setFocusPolicy(Qt::NoFocus);
     connect(vscrTray, &QScrollBar::valueChanged, this, &frmMain::vscrTray_Change);
+    // Using the scroll bar hands the keys to the tray; the program's own scrolling (a new date,
+    // the focus cell) leaves the focus where it is, in the tree while the user moves through it.
+    connect(vscrTray, &QScrollBar::actionTriggered, this, [this] { pctPreview->setFocus(); });
     pctTray->installEventFilter(new WheelToScrollBar(vscrTray, this));
 
     imgDrive = new QLabel(client);
@@ -232,6 +242,7 @@ void frmMain::CreateControls()
 
     // The grid gives the tree its shape, font and icon size.
     grid_ = std::make_unique<QtTreeGrid>(vfgTree, icons);
+    vfgTree->installEventFilter(this);
     tree_ =
         std::make_unique<DateTree>(*grid_, static_cast<DateTreeHost&>(*this), state_.ImageFolder);
 }
@@ -360,6 +371,12 @@ void frmMain::ShowPane(QWidget* shown, QWidget* parked)
     mainArea_->SetShownPane(shown);
 }
 
+void frmMain::FocusShownPane()
+{
+    if (QWidget* pane = mainArea_->ShownPane())
+        pane->setFocus(Qt::OtherFocusReason);
+}
+
 void frmMain::ApplyFit()
 {
     const int frame = 2 * pctView->frameWidth();
@@ -432,10 +449,63 @@ void frmMain::vscrTray_Change()
     const int v = vscrTray->value();
     LoadThumbnails(v * kTrayColumns);
     pctTray->move(0, TwipsToPixels(pctTray->geometry().TrayTopForRow(v)));
-    pctPreview->setFocus();
 }
 
-void frmMain::imgPreview_Click(int Index) { grid_->SetCurrentRow(grid_->CurrentRow() + Index + 1); }
+void frmMain::ShowCellInSight(int index)
+{
+    // A disabled bar still holds the range of an earlier date.
+    if (!vscrTray->isEnabled() || index < 0)
+        return;
+    vscrTray->setValue(pctTray->geometry().TopRowShowing(index / kTrayColumns, vscrTray->value(),
+        PixelsToTwips(pctPreview->contentsRect().height())));
+}
+
+void frmMain::imgPreview_Click(int Index)
+{
+    grid_->SetCurrentRow(grid_->CurrentRow() + Index + 1);
+    FocusShownPane();
+}
+
+void frmMain::pctView_Step(FileStep step)
+{
+    if (const std::optional<int> row = tree_->StepFile(grid_->CurrentRow(), step))
+        grid_->SetCurrentRow(*row);
+}
+
+void frmMain::pctView_Back()
+{
+    const int row = grid_->CurrentRow();
+    const std::optional<int> dateRow = tree_->DateRowOf(row);
+    if (!dateRow)
+        return;
+    grid_->SetCurrentRow(*dateRow);
+    pctTray->SetFocusCell(row - *dateRow - 1);
+    FocusShownPane();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a date or file row hands the keys to the pane that row shows.
+    if (watched == vfgTree && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+            && !grid_->RowData(grid_->CurrentRow()).empty()) {
+            FocusShownPane();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::focusNextPrevChild(bool)
+{
+    // Two stops, whichever way: the tree and the pane shown.
+    if (vfgTree->hasFocus())
+        FocusShownPane();
+    else
+        vfgTree->setFocus(Qt::TabFocusReason);
+    return true;
+}
 
 void frmMain::SavePicture(const QImage& picture, const std::string& proposedName)
 {

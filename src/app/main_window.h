@@ -62,6 +62,15 @@ public:
     // The thumbnail cell `Index` was clicked: its file row becomes the current row.
     void imgPreview_Click(int Index);
     void vscrTray_Change();
+    // Keys in the view: another file of the date shown, or back to the date's thumbnails with
+    // the file's cell focused.
+    void pctView_Step(FileStep step);
+    void pctView_Back();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab go between the tree and the pane shown.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void CreateControls();
@@ -76,9 +85,11 @@ private:
     void LoadThumbnails(int start);
 
     void ShowPane(QWidget* shown, QWidget* parked);
+    void FocusShownPane();
     // Fits large pictures into the main area, or shows them at full size, as the settings say.
     void ApplyFit();
-
+    // Scrolls the tray so that the cell's whole row is in sight.
+    void ShowCellInSight(int index);
     void SavePicture(const QImage& picture, const std::string& proposedName);
     void OptionsFlow();
 

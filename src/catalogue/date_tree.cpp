@@ -4,6 +4,9 @@ namespace {
 
 bool IsDateData(const std::string& data) { return data.find('/') != std::string::npos; }
 
+// File rows carry their name; date rows their date key; the root and placeholders nothing.
+bool IsFileData(const std::string& data) { return !data.empty() && !IsDateData(data); }
+
 } // namespace
 
 namespace snapvale {
@@ -107,6 +110,36 @@ void DateTree::vfgTree_CurrentRowChange()
     } else {
         host_.ShowImage();
     }
+}
+
+std::optional<int> DateTree::StepFile(int row, FileStep step) const
+{
+    if (!IsFileData(grid_.RowData(row)))
+        return std::nullopt;
+    const auto isFile = [this](int r) { return IsFileData(grid_.RowData(r)); };
+    switch (step) {
+    case FileStep::Next:
+        return isFile(row + 1) ? std::optional<int>(row + 1) : std::nullopt;
+    case FileStep::Previous:
+        return isFile(row - 1) ? std::optional<int>(row - 1) : std::nullopt;
+    case FileStep::First:
+        while (isFile(row - 1))
+            --row;
+        return row;
+    case FileStep::Last:
+        while (isFile(row + 1))
+            ++row;
+        return row;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> DateTree::DateRowOf(int row) const
+{
+    const std::optional<int> first = StepFile(row, FileStep::First);
+    if (!first || !IsDateData(grid_.RowData(*first - 1)))
+        return std::nullopt;
+    return *first - 1;
 }
 
 } // namespace snapvale

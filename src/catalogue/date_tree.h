@@ -5,6 +5,7 @@
 // it in the window caption, opens it and asks for the thumbnail tray; selecting any other row
 // asks for the image view.
 
+#include <optional>
 #include <string>
 
 #include "base/captions.h"
@@ -29,6 +30,9 @@ protected:
 
 inline constexpr char kCaptionPrefix[] = "Snapvale - ";
 
+// A step from the file shown to another file of its date.
+enum class FileStep { Next, Previous, First, Last };
+
 class DateTree final : public TreeGridListener
 {
 public:
@@ -51,6 +55,13 @@ public:
 
     void vfgTree_BeforeExpandCollapse(int row, int state, bool& cancel) override;
     void vfgTree_CurrentRowChange() override;
+
+    // The file row that `step` leads to from the file row `row`, among the files of the same
+    // date; nothing when `row` is not a file row or the step would leave the date, since a
+    // day's files end at its first and last (no wrap into the next date).
+    std::optional<int> StepFile(int row, FileStep step) const;
+    // The date row whose files include the file row `row`; nothing for any other row.
+    std::optional<int> DateRowOf(int row) const;
 
     // True only while a date's placeholder row is being removed.
     bool SuppressRowChange() const { return suppressRowChange_; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -66,6 +67,8 @@ ImageView::ImageView(const QSize& designSize, QWidget* parent)
     setLineWidth(2);
     setAutoFillBackground(true);
     setCursor(Qt::CrossCursor);
+    // Keys step through the date's files while the view has the focus.
+    setFocusPolicy(Qt::StrongFocus);
     resize(designSize_);
     canvas_ = new QWidget(this);
     canvas_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -186,6 +189,40 @@ void ImageView::pctView_MouseUp(int button, float x, float y, const QPoint& glob
 {
     if (selection_.MouseUp(button, x, y))
         emit RegionMenuRequested(globalPosition);
+}
+
+void ImageView::keyPressEvent(QKeyEvent* event)
+{
+    // Combinations with Ctrl, Alt or Meta are the menus' shortcuts.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        emit StepRequested(FileStep::Next);
+        break;
+    case Qt::Key_Backspace:
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        emit StepRequested(FileStep::Previous);
+        break;
+    case Qt::Key_Home:
+        emit StepRequested(FileStep::First);
+        break;
+    case Qt::Key_End:
+        emit StepRequested(FileStep::Last);
+        break;
+    case Qt::Key_Escape:
+        emit BackRequested();
+        break;
+    default:
+        // Up and Down go on to the area, which scrolls.
+        QFrame::keyPressEvent(event);
+        break;
+    }
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event)

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QImage>
 
+#include "catalogue/date_tree.h"
 #include "export/selection.h"
 
 namespace snapvale {
@@ -53,6 +54,10 @@ public:
 signals:
     // A drag ended with a region marked: the region menu is to open at `globalPosition`.
     void RegionMenuRequested(const QPoint& globalPosition);
+    // A key asked for another file of the date shown.
+    void StepRequested(FileStep step);
+    // Escape: back to the date's thumbnails.
+    void BackRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,6 +65,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Sizes the pane to the picture as shown, scaling it first when it is fitted.

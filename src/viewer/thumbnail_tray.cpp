@@ -1,9 +1,11 @@
 #include "viewer/thumbnail_tray.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -48,6 +50,7 @@ ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
 {
     setObjectName("pctTray");
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QSize ThumbnailTray::PictureSize() const
@@ -59,7 +62,27 @@ void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
 {
     cells_ = std::move(cells);
     unpacked_.clear();
+    focusCell_ = cells_.empty() ? -1 : 0;
     update();
+}
+
+void ThumbnailTray::SetFocusCell(int index)
+{
+    if (cells_.empty())
+        return;
+    index = std::clamp(index, 0, CellCount() - 1);
+    if (index != focusCell_) {
+        if (focusCell_ >= 0)
+            update(CellRect(focusCell_));
+        focusCell_ = index;
+        update(CellRect(focusCell_));
+    }
+    emit FocusCellChanged(focusCell_);
+}
+
+QRect ThumbnailTray::CellRect(int index) const
+{
+    return PictureRect(index).united(LabelRect(index));
 }
 
 void ThumbnailTray::SetPicture(int index, const QImage& picture)
@@ -146,6 +169,11 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
             painter.fontMetrics().elidedText(
                 cell.fileName, Qt::ElideRight, LabelRect(i).width() - 4));
     }
+    if (hasFocus() && focusCell_ >= first && focusCell_ <= last) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(CellRect(focusCell_).adjusted(1, 1, -1, -1));
+    }
 }
 
 void ThumbnailTray::mouseReleaseEvent(QMouseEvent* event)
@@ -153,8 +181,64 @@ void ThumbnailTray::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
         return;
     const int cell = CellAt(event->position().toPoint());
-    if (cell >= 0 && PictureRect(cell).contains(event->position().toPoint()))
+    if (cell >= 0 && PictureRect(cell).contains(event->position().toPoint())) {
+        focusCell_ = cell;
         emit CellClicked(cell);
+    }
+}
+
+void ThumbnailTray::keyPressEvent(QKeyEvent* event)
+{
+    if (cells_.empty() || (event->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int cell = focusCell_;
+    const int lastRow = (CellCount() - 1) / kTrayColumns;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        SetFocusCell(cell - 1);
+        break;
+    case Qt::Key_Right:
+        SetFocusCell(cell + 1);
+        break;
+    case Qt::Key_Up:
+        if (cell >= kTrayColumns)
+            SetFocusCell(cell - kTrayColumns);
+        break;
+    case Qt::Key_Down:
+        // Into the last row even where it has no cell below this one.
+        if (cell / kTrayColumns < lastRow)
+            SetFocusCell(cell + kTrayColumns);
+        break;
+    case Qt::Key_Home:
+        SetFocusCell(0);
+        break;
+    case Qt::Key_End:
+        SetFocusCell(CellCount() - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit CellClicked(cell);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        break;
+    }
+}
+
+void ThumbnailTray::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    if (focusCell_ >= 0)
+        update(CellRect(focusCell_));
+}
+
+void ThumbnailTray::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    if (focusCell_ >= 0)
+        update(CellRect(focusCell_));
 }
 
 bool ThumbnailTray::event(QEvent* event)

@@ -52,6 +52,12 @@ public:
     QImage Thumbnail(int index) const;
     void ClearPictures();
 
+    // The cell the keys act on, shown with a frame while the tray has the focus; -1 when there
+    // are no cells. Arrows move it, Home and End go to the ends, Enter opens it as a click does.
+    int FocusCell() const { return focusCell_; }
+    // Moves the focus cell to `index` (kept within the cells) and reports it.
+    void SetFocusCell(int index);
+
     // The cell under a point of this widget, or -1.
     int CellAt(const QPoint& position) const;
     // The cell's picture and label areas in this widget's pixels.
@@ -60,15 +66,24 @@ public:
 
 signals:
     void CellClicked(int index);
+    // The focus cell moved; the tray's owner scrolls it into sight.
+    void FocusCellChanged(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    // The picture and label of the cell, where its focus frame goes.
+    QRect CellRect(int index) const;
+
     TrayGeometry geometry_;
     std::vector<TrayCell> cells_;
+    int focusCell_ = -1;
     // Unpacked pictures of the cells shown last, by cell index.
     mutable QCache<int, QImage> unpacked_;
 };

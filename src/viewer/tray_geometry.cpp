@@ -1,5 +1,7 @@
 #include "viewer/tray_geometry.h"
 
+#include <algorithm>
+
 namespace snapvale {
 
 TrayGeometry TrayGeometry::ForPane(
@@ -42,6 +44,15 @@ TrayScroll TrayGeometry::Scroll(int cells, float paneInnerHeight) const
 float TrayGeometry::TrayTopForRow(int row) const
 {
     return -(labelHeight_ + pictureHeight_) * static_cast<float>(row);
+}
+
+int TrayGeometry::TopRowShowing(int row, int topRow, float paneInnerHeight) const
+{
+    if (row < topRow)
+        return row;
+    // A pane lower than one row still shows the row's top.
+    const int wholeRows = rowPitch() > 0 ? std::max(1, static_cast<int>(paneInnerHeight / rowPitch())) : 1;
+    return row >= topRow + wholeRows ? row - wholeRows + 1 : topRow;
 }
 
 int TrayGeometry::CellAt(float left, float top, int cells) const

@@ -45,6 +45,9 @@ public:
     TrayScroll Scroll(int cells, float paneInnerHeight) const;
     // The tray's top in the pane when row `row` is scrolled to the top.
     float TrayTopForRow(int row) const;
+    // The top row that shows the whole of row `row` in a pane `paneInnerHeight` high, scrolled
+    // as little as possible from the top row `topRow`.
+    int TopRowShowing(int row, int topRow, float paneInnerHeight) const;
     // The cell whose picture or label covers the tray point, or -1.
     int CellAt(float left, float top, int cells) const;
 

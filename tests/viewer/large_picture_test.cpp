@@ -84,6 +84,11 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
     ASSERT_GT(end.x(), 1000);
     ASSERT_GT(end.y(), 500);
     EXPECT_EQ(area().ScrollPosition(), end);
+    // Up and Down, which the view leaves to the area, scroll too.
+    QTest::keyClick(&view(), Qt::Key_Up);
+    EXPECT_LT(area().ScrollPosition().y(), end.y());
+    QTest::keyClick(&view(), Qt::Key_Down);
+    EXPECT_EQ(area().ScrollPosition(), end);
 
     // Every pixel in sight is the picture's own, its bottom-right corner among them.
     const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -107,6 +112,11 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
     Drag(OnWindow({ 1800, 1000 }), OnWindow({ 1900, 1070 }));
     window().mnuRight_Click(0);
     EXPECT_EQ(Clipboard(), picture.copy(1800, 1000, 100, 70));
+
+    // A file shown anew starts at its top-left; the root row in between keeps the view in front.
+    window().grid().SetCurrentRow(0);
+    window().grid().SetCurrentRow(RowOf("big.tga"));
+    EXPECT_EQ(area().ScrollPosition(), QPoint(0, 0));
 }
 
 TEST_F(LargePicture, DragHeldPastTheEdgeScrollsAndTheRegionFollows)

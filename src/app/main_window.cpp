@@ -383,6 +383,16 @@ void frmMain::ApplyFit()
     pctView->SetFitBounds(state_.FitToWindow
             ? QSize(mainArea_->width() - frame, mainArea_->height() - frame)
             : QSize());
+    KeepPreviewParked();
+}
+
+void frmMain::KeepPreviewParked()
+{
+    // The view pane changes size with its picture after the panes have switched; the parked
+    // preview pane follows its bottom edge, so that it stays out of sight.
+    if (mainArea_->ShownPane() == pctView)
+        pctPreview->move(static_cast<int>(ViewLeft),
+            static_cast<int>(ViewTop) + pctView->height() + kPaneGap);
 }
 
 void frmMain::ShowImage()
@@ -395,6 +405,7 @@ void frmMain::ShowImage()
     pctView->HideSelection();
     const std::string path = state_.ImageFolder + name;
     pctView->SetPicture(LoadTGAImage(path));
+    KeepPreviewParked();
     // A file deleted since the scan has no date to show.
     lblFileDate->setText(TextToQString(FileDateTimeText(path).value_or("")));
 }

@@ -88,6 +88,7 @@ private:
     void FocusShownPane();
     // Fits large pictures into the main area, or shows them at full size, as the settings say.
     void ApplyFit();
+    void KeepPreviewParked();
     // Scrolls the tray so that the cell's whole row is in sight.
     void ShowCellInSight(int index);
     void SavePicture(const QImage& picture, const std::string& proposedName);

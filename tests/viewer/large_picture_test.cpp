@@ -75,6 +75,32 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
 {
     EXPECT_EQ(view().contentsRect().size(), QSize(1920, 1080));
     EXPECT_EQ(view().pos(), QPoint(176, 0));
+    // Every pixel in sight is the picture's own: nothing else shows over it or beside it.
+    const auto expectPictureInSight = [this](const char* where) {
+        const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect sight(
+            area().viewport()->mapTo(&window(), QPoint(0, 0)), area().viewport()->size());
+        const QPoint toPicture =
+            view().mapFrom(&window(), QPoint(0, 0)) - view().contentsRect().topLeft();
+        int compared = 0;
+        int mismatches = 0;
+        for (int y = sight.top(); y <= sight.bottom(); ++y)
+            for (int x = sight.left(); x <= sight.right(); ++x) {
+                const QPoint at = QPoint(x, y) + toPicture;
+                if (!picture.rect().contains(at))
+                    continue; // the pane's border
+                ++compared;
+                mismatches += shot.pixel(x, y) != picture.pixel(at);
+            }
+        EXPECT_GT(compared, 600 * 450) << where;
+        EXPECT_EQ(mismatches, 0) << where;
+    };
+    for (int notch = 0; notch < 3; ++notch)
+        Wheel(-120, Qt::NoModifier);
+    EXPECT_EQ(area().ScrollPosition().x(), 0);
+    EXPECT_GT(area().ScrollPosition().y(), 0);
+    expectPictureInSight("three notches down");
+
     for (int notch = 0; notch < 40; ++notch) {
         Wheel(-120, Qt::NoModifier);
         Wheel(-120, Qt::ShiftModifier);
@@ -89,24 +115,9 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
     EXPECT_LT(area().ScrollPosition().y(), end.y());
     QTest::keyClick(&view(), Qt::Key_Down);
     EXPECT_EQ(area().ScrollPosition(), end);
-
-    // Every pixel in sight is the picture's own, its bottom-right corner among them.
-    const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRect sight(area().viewport()->mapTo(&window(), QPoint(0, 0)), area().viewport()->size());
-    ASSERT_TRUE(sight.contains(OnWindow({ 1919, 1079 })));
-    const QPoint toPicture = view().mapFrom(&window(), QPoint(0, 0)) - view().contentsRect().topLeft();
-    int compared = 0;
-    int mismatches = 0;
-    for (int y = sight.top(); y <= sight.bottom(); ++y)
-        for (int x = sight.left(); x <= sight.right(); ++x) {
-            const QPoint at = QPoint(x, y) + toPicture;
-            if (!picture.rect().contains(at))
-                continue; // the pane's border
-            ++compared;
-            mismatches += shot.pixel(x, y) != picture.pixel(at);
-        }
-    EXPECT_GT(compared, 600 * 450);
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(sight.contains(OnWindow({ 1919, 1079 })));
+    expectPictureInSight("at the bottom-right corner");
 
     // A region marked there is cut from the picture at full size.
     Drag(OnWindow({ 1800, 1000 }), OnWindow({ 1900, 1070 }));

@@ -21,6 +21,8 @@ namespace {
 constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
 // Packing quality: at thumbnail size the loss does not show.
 constexpr int kPackingQuality = 90;
+// Width of the frame around the focus cell, in pixels.
+constexpr int kFocusFrame = 3;
 
 std::string Pack(const QImage& picture)
 {
@@ -164,15 +166,22 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
             painter.drawRect(PictureRect(i).adjusted(2, 2, -3, -3));
             painter.setPen(palette().color(QPalette::WindowText));
         }
+        // The focus cell's name is marked as a selected item's is, and the cell framed.
+        const bool focused = i == focusCell_ && hasFocus();
+        if (focused)
+            painter.fillRect(LabelRect(i), palette().color(QPalette::Highlight));
+        painter.setPen(palette().color(focused ? QPalette::HighlightedText : QPalette::WindowText));
         painter.drawText(LabelRect(i).adjusted(2, 0, -2, 0),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
             painter.fontMetrics().elidedText(
                 cell.fileName, Qt::ElideRight, LabelRect(i).width() - 4));
-    }
-    if (hasFocus() && focusCell_ >= first && focusCell_ <= last) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(CellRect(focusCell_).adjusted(1, 1, -1, -1));
+        if (focused) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), kFocusFrame, Qt::SolidLine,
+                Qt::SquareCap, Qt::MiterJoin));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(CellRect(i)).adjusted(
+                kFocusFrame / 2.0, kFocusFrame / 2.0, -kFocusFrame / 2.0, -kFocusFrame / 2.0));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // Writes a folder of synthetic game screenshots for trying the program: sky, distant hills,
-// ground, a status bar and a chat box, at 640 x 480 and 800 x 600, in several of the TGA forms
-// the game and other programs write, spread over several days with their file times set.
+// ground, a status bar and a chat box, at the sizes players' screens give (640 x 480 up to
+// 2560 x 1440), in several of the TGA forms the game and other programs write, spread over
+// several days with their file times set.
 //
 //   make_samples <folder> [<settings file>]
 //
@@ -164,11 +165,18 @@ int main(int argc, char** argv)
     };
     const Form forms[] = { { 2, 24 }, { 10, 24 }, { 2, 32 }, { 10, 16 }, { 9, 8 }, { 10, 32 } };
 
+    struct Size
+    {
+        int width, height;
+    };
+    const Size sizes[] = { { 640, 480 }, { 1920, 1080 }, { 640, 480 }, { 800, 600 },
+        { 1280, 720 }, { 2560, 1440 }, { 640, 480 }, { 1920, 1080 } };
+
     int number = 0;
     for (const Day& day : days) {
         for (int shot = 0; shot < day.shots; ++shot, ++number) {
-            const bool large = number % 4 == 3;
-            TGAImage image = Screenshot(large ? 800 : 640, large ? 600 : 480, number);
+            const Size size = sizes[number % std::size(sizes)];
+            TGAImage image = Screenshot(size.width, size.height, number);
             const Form form = forms[number % std::size(forms)];
             TGALayout layout;
             layout.imageType = form.type;

@@ -77,7 +77,8 @@ public:
             char name[32];
             std::snprintf(name, sizeof name, "shot%04d.tga", i);
             const auto file = images.path() / name;
-            snapvale::test::WriteTGAFile(file, snapvale::test::WriteTGA(Screenshot(width, height, i), layout));
+            snapvale::test::WriteTGAFile(
+                file, snapvale::test::WriteTGA(Screenshot(width, height, i), layout));
             snapvale::test::SetLocalModificationTime(file, 2026, 12, 1, 20, 0, i);
         }
         state.AppFolder = app.folder();

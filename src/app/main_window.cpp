@@ -391,8 +391,8 @@ void frmMain::KeepPreviewParked()
     // The view pane changes size with its picture after the panes have switched; the parked
     // preview pane follows its bottom edge, so that it stays out of sight.
     if (mainArea_->ShownPane() == pctView)
-        pctPreview->move(static_cast<int>(ViewLeft),
-            static_cast<int>(ViewTop) + pctView->height() + kPaneGap);
+        pctPreview->move(
+            static_cast<int>(ViewLeft), static_cast<int>(ViewTop) + pctView->height() + kPaneGap);
 }
 
 void frmMain::ShowImage()

@@ -83,7 +83,8 @@ void MainArea::UpdateScrollBars()
     // The pane's extent from the area's top-left, where the shown pane sits.
     QSize content;
     if (shown_)
-        content = QSize(shown_->geometry().right() + 1 - x(), shown_->geometry().bottom() + 1 - y());
+        content =
+            QSize(shown_->geometry().right() + 1 - x(), shown_->geometry().bottom() + 1 - y());
     // Bars are shown only when needed; one bar takes room from the other direction, so a pane
     // that fits one way may need the second bar once the first is there.
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
@@ -110,8 +111,8 @@ void MainArea::PlaceStage()
     // The stage's origin lies where the area's parent has its own, less the scrolled distance.
     QSize size(x() + viewport()->width(), y() + viewport()->height());
     if (shown_)
-        size = size.expandedTo(
-            QSize(shown_->geometry().right() + 1, shown_->geometry().bottom() + 1));
+        size =
+            size.expandedTo(QSize(shown_->geometry().right() + 1, shown_->geometry().bottom() + 1));
     stage_->setGeometry(QRect(-pos() - ScrollPosition(), size));
 }
 

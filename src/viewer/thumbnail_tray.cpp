@@ -179,8 +179,9 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
             painter.setPen(QPen(palette().color(QPalette::Highlight), kFocusFrame, Qt::SolidLine,
                 Qt::SquareCap, Qt::MiterJoin));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(CellRect(i)).adjusted(
-                kFocusFrame / 2.0, kFocusFrame / 2.0, -kFocusFrame / 2.0, -kFocusFrame / 2.0));
+            painter.drawRect(QRectF(CellRect(i))
+                                 .adjusted(kFocusFrame / 2.0, kFocusFrame / 2.0, -kFocusFrame / 2.0,
+                                     -kFocusFrame / 2.0));
         }
     }
 }

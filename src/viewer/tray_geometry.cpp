@@ -51,7 +51,8 @@ int TrayGeometry::TopRowShowing(int row, int topRow, float paneInnerHeight) cons
     if (row < topRow)
         return row;
     // A pane lower than one row still shows the row's top.
-    const int wholeRows = rowPitch() > 0 ? std::max(1, static_cast<int>(paneInnerHeight / rowPitch())) : 1;
+    const int wholeRows =
+        rowPitch() > 0 ? std::max(1, static_cast<int>(paneInnerHeight / rowPitch())) : 1;
     return row >= topRow + wholeRows ? row - wholeRows + 1 : topRow;
 }
 

@@ -63,8 +63,8 @@ protected:
     void Wheel(int delta, Qt::KeyboardModifiers modifiers)
     {
         const QPointF at(300, 200);
-        QWheelEvent wheel(at, area().viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-            modifiers, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, area().viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+            Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(area().viewport(), &wheel);
     }
 
@@ -132,7 +132,8 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
 
 TEST_F(LargePicture, DragHeldPastTheEdgeScrollsAndTheRegionFollows)
 {
-    const QPoint corner = area().viewport()->mapTo(&window(), area().viewport()->rect().bottomRight());
+    const QPoint corner =
+        area().viewport()->mapTo(&window(), area().viewport()->rect().bottomRight());
     QWindow* handle = window().windowHandle();
     QTest::mousePress(handle, Qt::LeftButton, {}, OnWindow({ 300, 200 }));
     // Over the scroll bars' corner, past the area's visible part and still in the window.
@@ -143,8 +144,7 @@ TEST_F(LargePicture, DragHeldPastTheEdgeScrollsAndTheRegionFollows)
     window().findChild<QMenu*>("mnuPopup")->hide();
 
     // The region reaches the picture pixel under the pointer after the scroll.
-    const QPoint reached = view().mapFrom(&window(), past)
-        - view().contentsRect().topLeft();
+    const QPoint reached = view().mapFrom(&window(), past) - view().contentsRect().topLeft();
     window().mnuRight_Click(0);
     EXPECT_EQ(Clipboard(), picture.copy(QRect(QPoint(300, 200), reached - QPoint(1, 1))));
 }

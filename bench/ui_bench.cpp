@@ -182,7 +182,7 @@ void BM_ScrollThroughFiveThousand(benchmark::State& bench)
 }
 BENCHMARK(BM_ScrollThroughFiveThousand)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The 640 x 480 view showing a decoded 800 x 600 screenshot, as a save takes it.
+// The view showing a decoded 800 x 600 screenshot, as a save takes it: the whole picture.
 QImage ViewPicture()
 {
     TempFolder images;

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QStyle>
 #include <QWheelEvent>
 
 namespace snapvale {
@@ -87,13 +86,12 @@ void MainArea::UpdateScrollBars()
             QSize(shown_->geometry().right() + 1 - x(), shown_->geometry().bottom() + 1 - y());
     // Bars are shown only when needed; one bar takes room from the other direction, so a pane
     // that fits one way may need the second bar once the first is there.
-    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     bool across = content.width() > width();
     bool down = content.height() > height();
     if (across && !down)
-        down = content.height() > height() - extent;
+        down = content.height() > height() - horizontalScrollBar()->sizeHint().height();
     if (down && !across)
-        across = content.width() > width() - extent;
+        across = content.width() > width() - verticalScrollBar()->sizeHint().width();
     // Changing a policy lays the bars and the viewport out at once, which calls back here.
     setHorizontalScrollBarPolicy(across ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(down ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);

@@ -389,10 +389,10 @@ void frmMain::ApplyFit()
 void frmMain::KeepPreviewParked()
 {
     // The view pane changes size with its picture after the panes have switched; the parked
-    // preview pane follows its bottom edge, so that it stays out of sight.
+    // preview pane follows its bottom edge, so that it stays out of sight. Its left stays, which
+    // before the first switch is its design place.
     if (mainArea_->ShownPane() == pctView)
-        pctPreview->move(
-            static_cast<int>(ViewLeft), static_cast<int>(ViewTop) + pctView->height() + kPaneGap);
+        pctPreview->move(pctPreview->x(), static_cast<int>(ViewTop) + pctView->height() + kPaneGap);
 }
 
 void frmMain::ShowImage()

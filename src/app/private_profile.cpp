@@ -1,10 +1,7 @@
 #include "app/private_profile.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -117,27 +114,15 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
     return found;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return std::move(bytes).str();
-}
-
 } // namespace
 
 std::string ReadIniString(const std::string& section, const std::string& key,
-    const std::string& file, const std::string& defaultValue)
+    const std::string& file, const std::string& defaultValue, FileSystem& fs)
 {
-    const std::optional<std::string> bytes = ReadWholeFile(file);
-    if (!bytes)
+    std::string bytes;
+    if (fs.ReadFile(file, bytes) != ReadStatus::Ok)
         return defaultValue;
-    const std::vector<Line> lines = SplitLines(*bytes);
+    const std::vector<Line> lines = SplitLines(bytes);
     const Location found = Find(lines, section, key);
     if (!found.keyLine)
         return defaultValue;
@@ -148,23 +133,15 @@ std::string ReadIniString(const std::string& section, const std::string& key,
 namespace {
 
 bool WriteValue(const std::string& section, const std::string& key, const std::string& value,
-    const std::string& file)
+    const std::string& file, FileSystem& fs)
 {
     // The per-user settings folder is made by the first write, not at start-up.
-    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    if (!folder.empty() && !CreateFolderPath(folder.string()))
-        return false;
-    std::error_code error;
-    const bool exists = std::filesystem::exists(file, error);
-    if (error)
+    if (!CreateFolderPath(FolderOf(file), fs))
         return false;
     std::string bytes;
-    if (exists) {
-        std::optional<std::string> current = ReadWholeFile(file);
-        if (!current)
-            return false; // never replace a file we could not read
-        bytes = std::move(*current);
-    }
+    // A file that is there but cannot be read is never replaced: its other keys would be lost.
+    if (fs.ReadFile(file, bytes) == ReadStatus::Failed)
+        return false;
 
     const std::vector<Line> lines = SplitLines(bytes);
     // New lines follow the file's own line ends; a new file gets the Windows ones.
@@ -220,15 +197,15 @@ bool WriteValue(const std::string& section, const std::string& key, const std::s
         result += value;
         result += lineEnd;
     }
-    return ReplaceFileContents(file, result);
+    return ReplaceFileContents(file, result, fs);
 }
 
 } // namespace
 
 bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
-    const std::string& file)
+    const std::string& file, FileSystem& fs)
 {
-    if (WriteValue(section, key, value, file))
+    if (WriteValue(section, key, value, file, fs))
         return true;
     std::cerr << "snapvale2: could not write " << file << '\n';
     return false;

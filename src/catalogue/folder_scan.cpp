@@ -7,7 +7,7 @@
 
 #include "base/ascii_case.h"
 #include "catalogue/array_sort.h"
-#include "os/file_system.h"
+#include "os/local_time.h"
 
 namespace {
 
@@ -46,20 +46,22 @@ std::string DateTimeText(const LocalDateTime& time)
     return text;
 }
 
-std::optional<std::string> FileDateTimeText(const std::string& path)
+std::optional<std::string> FileDateTimeText(const std::string& path, FileSystem& fs)
 {
-    const std::optional<LocalDateTime> time = FileModificationTime(path);
+    const std::optional<std::int64_t> modified = fs.ModificationTime(path);
+    if (!modified)
+        return std::nullopt;
+    const std::optional<LocalDateTime> time = ToLocalDateTime(*modified);
     if (!time)
         return std::nullopt;
     return DateTimeText(*time);
 }
 
-int ScanFolder(const std::string& imageFolder, Catalogue& catalogue)
+int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 {
     catalogue.FileNames.clear();
     catalogue.FileDates.clear();
 
-    std::vector<FolderFile> files = ListFolderFiles(imageFolder, IsCataloguedName);
     // Windows lists a folder by name ignoring letter case, folded to capitals as NTFS compares
     // names (so "_" sorts after the letters); the exact text breaks ties. The folded names are
     // made once, so the sort compares plain bytes.
@@ -106,6 +108,11 @@ int ScanFolder(const std::string& imageFolder, Catalogue& catalogue)
     std::reverse(dates.begin(), dates.end());
     catalogue.DateList = std::move(dates);
     return static_cast<int>(catalogue.FileNames.size()) - 1;
+}
+
+int ScanFolder(const std::string& imageFolder, Catalogue& catalogue, FileSystem& fs)
+{
+    return BuildCatalogue(fs.ListFolder(imageFolder, IsCataloguedName), catalogue);
 }
 
 } // namespace snapvale

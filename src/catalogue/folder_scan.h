@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/file_system.h"
+
 namespace snapvale {
 
 struct LocalDateTime;
@@ -31,16 +33,20 @@ std::string DateTimeText(const LocalDateTime& time);
 
 // The modification date and time of the file at `path` as DateTimeText; nothing when the file
 // cannot be queried (for example deleted since the scan).
-std::optional<std::string> FileDateTimeText(const std::string& path);
+std::optional<std::string> FileDateTimeText(
+    const std::string& path, FileSystem& fs = FileSystem::Default());
 
-// Scans `imageFolder` (ending in a separator) and replaces FileNames and FileDates with the
-// catalogued regular files directly in it, and their local-time date keys. The files are in the
-// order Windows lists a folder: by name with ASCII letters folded to capitals, compared as
-// bytes, the exact text breaking ties.
-// Returns the last index (number of files - 1), or -1 when no file is catalogued, including a
-// folder that does not exist; DateList is replaced only when a file was found and is otherwise
-// left as it was. A file that vanishes during the scan, or whose time cannot be written as a
-// four-digit year, is left out.
-int ScanFolder(const std::string& imageFolder, Catalogue& catalogue);
+// Replaces FileNames and FileDates with the files of a folder listing, in any order, and their
+// local-time date keys. The files are put in the order Windows lists a folder: by name with ASCII
+// letters folded to capitals, compared as bytes, the exact text breaking ties. A file whose time
+// cannot be written as a four-digit year is left out.
+// Returns the last index (number of files - 1), or -1 when no file is left; DateList is replaced
+// only when a file was left and is otherwise left as it was.
+int BuildCatalogue(std::vector<FolderFile> listing, Catalogue& catalogue);
+
+// BuildCatalogue on the catalogued regular files directly in `imageFolder` (ending in a
+// separator). A folder that does not exist gives -1.
+int ScanFolder(
+    const std::string& imageFolder, Catalogue& catalogue, FileSystem& fs = FileSystem::Default());
 
 } // namespace snapvale

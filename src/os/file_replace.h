@@ -3,16 +3,23 @@
 // Replacing a file's contents so that readers see either the old file or the complete new one,
 // never a half-written one.
 
-#include <filesystem>
+#include <string>
 #include <string_view>
+
+#include "os/file_system.h"
 
 namespace snapvale {
 
-// Writes `bytes` to a temporary file in `target`'s folder, flushes it to disk and renames it over
-// `target`. An existing target keeps its permissions. Returns false, leaving whatever was at
-// `target` untouched and no temporary file behind, when any step fails. A target or folder whose
-// permission bits allow nobody to write counts as read-only and is refused, even for a user (such
-// as root) whom the system would let write.
-bool ReplaceFileContents(const std::filesystem::path& target, std::string_view bytes);
+// Writes `bytes` to a temporary file in `target`'s folder, puts it on the disk, renames it over
+// `target` and then puts the folder's new entry on the disk, so the replacement survives a power
+// cut. A link at `target` is followed: the file it names is replaced and the link stays. An
+// existing target keeps its permissions.
+//
+// Nothing is written where `fs` says this user may not change the target or create files in its
+// folder. Returns false, leaving whatever was at `target` untouched and no temporary file behind,
+// when any step up to the rename fails. Once the rename has succeeded the new contents are in
+// place and the result is true, even when the folder cannot be synced.
+bool ReplaceFileContents(
+    const std::string& target, std::string_view bytes, FileSystem& fs = FileSystem::Default());
 
 } // namespace snapvale

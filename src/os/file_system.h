@@ -1,9 +1,15 @@
 #pragma once
 
-// Reading a folder's file names and modification times from the operating system.
+// The operating system's files and folders, behind one small interface, so that the core's file
+// work reads the same on every system and tests can make any single call fail.
+//
+// Paths cross this interface as UTF-8 strings (on POSIX systems: the file system's own bytes),
+// absolute or relative to the working folder. No call throws; each one states what a failure
+// leaves behind. An implementation may be used from several threads at once.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,38 +17,106 @@
 
 namespace snapvale {
 
-// A calendar time in the local time zone.
-struct LocalDateTime
-{
-    int year = 0; // four digits for the times the catalogue shows, e.g. 2004
-    int month = 0; // 1 to 12
-    int day = 0; // 1 to 31
-    int hour = 0; // 0 to 23
-    int minute = 0;
-    int second = 0;
-};
-
 struct FolderFile
 {
     std::string name; // bare name, as the file system spells it
     std::int64_t modified = 0; // last modification, seconds since 1970-01-01 UTC
 };
 
-// The regular files directly in `folder` (with or without a trailing separator) whose names
-// `accept` admits, with their modification times; a link counts as the file it points to, and
-// sub-folders are not searched. `accept` sees every name before the file is looked at, so it
-// keeps the status queries down. Entries that are not regular files, dangling links and files
-// that vanish while the folder is read are left out. The order is the file system's own, which
-// may be none at all. A folder that does not exist or cannot be read yields no files.
-std::vector<FolderFile> ListFolderFiles(
-    const std::string& folder, const std::function<bool(std::string_view)>& accept);
+enum class ReadStatus {
+    Ok,
+    NotFound, // nothing at the path, or a link to nothing
+    Failed, // there, but not a regular file, or not readable by this user, or the read failed
+};
 
-// `secondsSinceEpoch` in the local time zone (the TZ environment variable when set); nothing
-// when the system cannot convert it.
-std::optional<LocalDateTime> ToLocalDateTime(std::int64_t secondsSinceEpoch);
+enum class WriteAccess {
+    Missing, // nothing at the path; whether a file may be made there is its folder's question
+    ReadOnly, // there, and this user may not change it (also when the system cannot tell)
+    Writable,
+};
 
-// The last modification time of the file at `path` (links followed), in local time; nothing
-// when the file does not exist or cannot be queried.
-std::optional<LocalDateTime> FileModificationTime(const std::string& path);
+// A new file being written, owned by whoever asked for it. Destroying it closes it, ignoring
+// errors; what was written stays on disk until someone removes the file.
+class WritableFile
+{
+public:
+    virtual ~WritableFile() = default;
+
+    // Appends all of `bytes`. False when that failed; part of them may have been written.
+    virtual bool Append(std::string_view bytes) = 0;
+    // Puts what was appended on the disk itself, so that it survives a power cut.
+    virtual bool Sync() = 0;
+    // Closes the file. False when the system reports a failure of the earlier writes; the file is
+    // closed either way, and later calls fail.
+    virtual bool Close() = 0;
+};
+
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+
+    // The running system's own files; lives until the program ends.
+    static FileSystem& Default();
+
+    // The regular files directly in `folder` (with or without a trailing separator) whose names
+    // `accept` admits, with their modification times; a link counts as the file it points to,
+    // and sub-folders are not searched. `accept` sees every name before the file is looked at,
+    // so it keeps the status queries down. Entries that are not regular files (or are hidden or
+    // system files where the system marks them so), dangling links and files that vanish while
+    // the folder is read are left out. The order is the file system's own, which may be none at
+    // all. A folder that does not exist or cannot be read yields no files.
+    virtual std::vector<FolderFile> ListFolder(
+        const std::string& folder, const std::function<bool(std::string_view)>& accept) = 0;
+
+    // The last modification time of the file at `path` (links followed); nothing when the file
+    // does not exist or cannot be queried.
+    virtual std::optional<std::int64_t> ModificationTime(const std::string& path) = 0;
+
+    // The whole contents of the regular file at `path` (links followed) into `contents`, which is
+    // left empty on any failure. Anything else at the path (a folder, a pipe, a device) is
+    // refused without being read, so a read never blocks or runs on without end.
+    virtual ReadStatus ReadFile(const std::string& path, std::string& contents) = 0;
+
+    // Whether this user may change what is at `path` (links followed): a file's contents, or a
+    // folder's entries. The system decides, asked for the real user; besides that, whatever no
+    // permission bit lets anybody write counts as read-only, even for a user whom the system
+    // would let write (such as root), so a file marked read-only by hand stays as it is.
+    virtual WriteAccess AskWriteAccess(const std::string& path) = 0;
+
+    // Whether a folder is at `path` (links followed).
+    virtual bool IsFolder(const std::string& path) = 0;
+
+    // Creates the folder `path`, readable and writable by this user only (settings folders hold
+    // what the user chose). False when it was not made, also when something is there already.
+    virtual bool CreateFolder(const std::string& path) = 0;
+
+    // The path that writing to `path` reaches: when `path` is a symbolic link, the file it names
+    // (so that replacing that file keeps the link); otherwise `path` itself. Nothing when a link
+    // cannot be followed.
+    virtual std::optional<std::string> FollowLink(const std::string& path) = 0;
+
+    // Creates a new empty file in the folder of `target`, under a name no other file has (the
+    // target's name with a suffix), and stores that name in `temporaryPath`. The file gets the
+    // target's permissions when the target exists, else those the system gives a new file.
+    // Nothing, and no file left behind, when it cannot be created.
+    virtual std::unique_ptr<WritableFile> CreateTemporaryFile(
+        const std::string& target, std::string& temporaryPath) = 0;
+
+    // Renames `from` to `to` in one step, replacing a file at `to`: a reader sees either the old
+    // file or the new one. False, with both left as they were, when it fails.
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+
+    // Removes the file at `path` (not a link's target). False when nothing was removed.
+    virtual bool Remove(const std::string& path) = 0;
+
+    // Puts the folder's entries (names created, renamed or removed in it) on the disk itself.
+    // Where the system does that with the rename already, this does nothing and succeeds.
+    virtual bool SyncFolder(const std::string& folder) = 0;
+};
+
+// The folder part of `path`: everything before its last separator, the root itself for a path
+// directly in the root, and "." for a bare name.
+std::string FolderOf(const std::string& path);
 
 } // namespace snapvale

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/private_profile.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {
@@ -156,61 +157,23 @@ TEST(IniWrite, JapaneseFolderNamesRoundTrip)
     EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", file, ""), name);
 }
 
-TEST(IniWrite, ReadOnlyFileStaysAsItWas)
+// Another program's settings, or a file the user locked: whatever cannot be read or written
+// stays exactly as it was, and reads give the defaults.
+TEST(IniWrite, FileThatCannotBeReadOrWrittenStaysAsItWas)
 {
     TempFolder folder;
-    const std::string before = "[CONFIG]\r\nFOLDER=old\r\n";
-    const auto file = folder.Write("s.ini", before);
+    const std::string before = "[CONFIG]\r\nFOLDER=old\r\n[FAVORATES]\r\nFOLDER0=/a/\r\n";
+    const std::string file = folder.Write("Snapvale2.ini", before).string();
+    test::FaultyFileSystem unreadable;
+    unreadable.Fail(test::FsCall::ReadFile, "Snapvale2.ini");
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", file, "default", unreadable), "default");
+    WriteIniString("CONFIG", "FOLDER", "new", file, unreadable);
+    EXPECT_EQ(ReadFileBytes(file), before);
+
     std::filesystem::permissions(
         file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    WriteIniString("CONFIG", "FOLDER", "new", file.string());
+    WriteIniString("CONFIG", "FOLDER", "new", file);
     EXPECT_EQ(ReadFileBytes(file), before);
-}
-
-TEST(IniWrite, ReadOnlyFolderStaysAsItWas)
-{
-    TempFolder folder;
-    const std::string before = "[CONFIG]\r\nFOLDER=old\r\n";
-    const auto file = folder.Write("app/s.ini", before);
-    std::filesystem::permissions(file.parent_path(),
-        std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    WriteIniString("CONFIG", "FOLDER", "new", file.string());
-    WriteIniString("CONFIG", "OTHER", "new", (file.parent_path() / "new.ini").string());
-    EXPECT_EQ(ReadFileBytes(file), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
-}
-
-TEST(IniWrite, UnwritableTargetLeavesNoTemporaryFile)
-{
-    TempFolder folder;
-    // The "folder" is a file, so nothing can be created in it.
-    const auto blocker = folder.Write("blocker", "x");
-    WriteIniString("C", "K", "v", (blocker / "s.ini").string());
-    EXPECT_EQ(ReadFileBytes(blocker), "x");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
-}
-
-TEST(IniWrite, ReplacingKeepsTheFilesPermissions)
-{
-    TempFolder folder;
-    const auto file = folder.Write("s.ini", "[C]\nK=1\n");
-    const auto perms = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-        | std::filesystem::perms::others_read;
-    std::filesystem::permissions(file, perms);
-    WriteIniString("C", "K", "2", file.string());
-    EXPECT_EQ(std::filesystem::status(file).permissions(), perms);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
-}
-
-TEST(IniWrite, LinkedSettingsFileStaysALink)
-{
-    TempFolder folder;
-    const auto real = folder.Write("real.ini", "[C]\nK=1\n");
-    const auto link = folder.path() / "link.ini";
-    std::filesystem::create_symlink(real, link);
-    WriteIniString("C", "K", "2", link.string());
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadFileBytes(real), "[C]\nK=2\n");
 }
 
 } // namespace

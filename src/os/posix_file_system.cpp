@@ -1,0 +1,276 @@
+// The file system seam on POSIX systems.
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "os/file_system.h"
+
+namespace snapvale {
+
+namespace {
+
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr mode_t kPermissionBits = 07777;
+
+// Closes the folder however the listing ends.
+class FolderHandle
+{
+public:
+    explicit FolderHandle(const std::string& folder)
+        : dir_(::opendir(folder.empty() ? "." : folder.c_str()))
+    {
+    }
+    ~FolderHandle()
+    {
+        if (dir_)
+            ::closedir(dir_);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    DIR* get() const { return dir_; }
+
+private:
+    DIR* dir_;
+};
+
+// Closes a descriptor however a read ends.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd)
+        : fd_(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+class PosixWritableFile final : public WritableFile
+{
+public:
+    explicit PosixWritableFile(int fd)
+        : fd_(fd)
+    {
+    }
+    ~PosixWritableFile() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    bool Append(std::string_view bytes) override
+    {
+        if (fd_ < 0)
+            return false;
+        while (!bytes.empty()) {
+            const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
+    }
+
+    bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+    bool Close() override
+    {
+        if (fd_ < 0)
+            return false;
+        // The descriptor is gone even when close reports an error; it must not be closed twice.
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Six letters and digits, different for every call in every process.
+std::string UniqueSuffix()
+{
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix = ".";
+    for (int i = 0; i < 6; ++i)
+        suffix += kLetters[pick(random)];
+    return suffix;
+}
+
+class PosixFileSystem final : public FileSystem
+{
+public:
+    std::vector<FolderFile> ListFolder(
+        const std::string& folder, const std::function<bool(std::string_view)>& accept) override
+    {
+        std::vector<FolderFile> files;
+        FolderHandle dir(folder);
+        if (!dir.get())
+            return files;
+        const int dirFd = ::dirfd(dir.get());
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string_view name(entry->d_name);
+            if (name == "." || name == ".." || !accept(name))
+                continue;
+            // Skip what the listing already knows is no file nor link, without a status query.
+            if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+                continue;
+            struct stat status
+            {
+            };
+            if (::fstatat(dirFd, entry->d_name, &status, 0) != 0 || !S_ISREG(status.st_mode))
+                continue;
+            files.push_back({ std::string(name), static_cast<std::int64_t>(status.st_mtime) });
+        }
+        return files;
+    }
+
+    std::optional<std::int64_t> ModificationTime(const std::string& path) override
+    {
+        struct stat status
+        {
+        };
+        if (::stat(path.c_str(), &status) != 0)
+            return std::nullopt;
+        return static_cast<std::int64_t>(status.st_mtime);
+    }
+
+    ReadStatus ReadFile(const std::string& path, std::string& contents) override
+    {
+        contents.clear();
+        // Opening without blocking: a pipe would otherwise wait for a writer.
+        const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (fd.get() < 0)
+            return errno == ENOENT ? ReadStatus::NotFound : ReadStatus::Failed;
+        struct stat status
+        {
+        };
+        if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+            return ReadStatus::Failed;
+        if (status.st_size > 0)
+            contents.reserve(static_cast<std::size_t>(status.st_size));
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+            if (got == 0)
+                return ReadStatus::Ok;
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                contents.clear();
+                return ReadStatus::Failed;
+            }
+            contents.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+    WriteAccess AskWriteAccess(const std::string& path) override
+    {
+        struct stat status
+        {
+        };
+        if (::stat(path.c_str(), &status) != 0)
+            return errno == ENOENT ? WriteAccess::Missing : WriteAccess::ReadOnly;
+        if ((status.st_mode & kAnyWrite) == 0)
+            return WriteAccess::ReadOnly;
+        // A folder's entries change only for a user who may also search it.
+        const int wanted = S_ISDIR(status.st_mode) ? (W_OK | X_OK) : W_OK;
+        return ::access(path.c_str(), wanted) == 0 ? WriteAccess::Writable : WriteAccess::ReadOnly;
+    }
+
+    bool IsFolder(const std::string& path) override
+    {
+        struct stat status
+        {
+        };
+        return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+
+    bool CreateFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
+
+    std::optional<std::string> FollowLink(const std::string& path) override
+    {
+        struct stat status
+        {
+        };
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return path;
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+        if (error)
+            return std::nullopt;
+        return target.string();
+    }
+
+    std::unique_ptr<WritableFile> CreateTemporaryFile(
+        const std::string& target, std::string& temporaryPath) override
+    {
+        struct stat existing
+        {
+        };
+        const bool exists = ::stat(target.c_str(), &existing) == 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string path = target + UniqueSuffix();
+            // 0666 under the process's umask: the permissions of any new file.
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                return nullptr;
+            }
+            if (exists && ::fchmod(fd, existing.st_mode & kPermissionBits) != 0) {
+                ::close(fd);
+                ::unlink(path.c_str());
+                return nullptr;
+            }
+            temporaryPath = std::move(path);
+            return std::make_unique<PosixWritableFile>(fd);
+        }
+        return nullptr;
+    }
+
+    bool Rename(const std::string& from, const std::string& to) override
+    {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+    bool SyncFolder(const std::string& folder) override
+    {
+        const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return fd.get() >= 0 && ::fsync(fd.get()) == 0;
+    }
+};
+
+} // namespace
+
+FileSystem& FileSystem::Default()
+{
+    static PosixFileSystem system;
+    return system;
+}
+
+} // namespace snapvale

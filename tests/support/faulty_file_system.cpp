@@ -1,0 +1,181 @@
+#include "support/faulty_file_system.h"
+
+#include <algorithm>
+
+namespace snapvale::test {
+
+const char* Name(FsCall call)
+{
+    switch (call) {
+    case FsCall::ListFolder:
+        return "ListFolder";
+    case FsCall::ModificationTime:
+        return "ModificationTime";
+    case FsCall::ReadFile:
+        return "ReadFile";
+    case FsCall::AskWriteAccess:
+        return "AskWriteAccess";
+    case FsCall::IsFolder:
+        return "IsFolder";
+    case FsCall::CreateFolder:
+        return "CreateFolder";
+    case FsCall::FollowLink:
+        return "FollowLink";
+    case FsCall::CreateTemporaryFile:
+        return "CreateTemporaryFile";
+    case FsCall::Append:
+        return "Append";
+    case FsCall::SyncFile:
+        return "SyncFile";
+    case FsCall::CloseFile:
+        return "CloseFile";
+    case FsCall::Rename:
+        return "Rename";
+    case FsCall::Remove:
+        return "Remove";
+    case FsCall::SyncFolder:
+        return "SyncFolder";
+    }
+    return "?";
+}
+
+class FaultyFileSystem::File final : public WritableFile
+{
+public:
+    File(FaultyFileSystem& owner, std::unique_ptr<WritableFile> file, std::string path)
+        : owner_(owner)
+        , file_(std::move(file))
+        , path_(std::move(path))
+    {
+    }
+
+    bool Append(std::string_view bytes) override
+    {
+        if (owner_.Fails(FsCall::Append, path_)) {
+            file_->Append(bytes.substr(0, bytes.size() / 2));
+            return false;
+        }
+        return file_->Append(bytes);
+    }
+    bool Sync() override
+    {
+        const bool failed = owner_.Fails(FsCall::SyncFile, path_);
+        return file_->Sync() && !failed;
+    }
+    bool Close() override
+    {
+        const bool failed = owner_.Fails(FsCall::CloseFile, path_);
+        return file_->Close() && !failed;
+    }
+
+private:
+    FaultyFileSystem& owner_;
+    std::unique_ptr<WritableFile> file_;
+    std::string path_;
+};
+
+FaultyFileSystem::FaultyFileSystem(FileSystem& system)
+    : system_(system)
+{
+}
+
+void FaultyFileSystem::Fail(FsCall call, std::string pathPart)
+{
+    faults_.push_back({ call, std::move(pathPart) });
+}
+
+bool FaultyFileSystem::Called(FsCall call) const
+{
+    return std::any_of(
+        calls_.begin(), calls_.end(), [call](const Record& r) { return r.call == call; });
+}
+
+bool FaultyFileSystem::Fails(FsCall call, const std::string& path)
+{
+    calls_.push_back({ call, path });
+    return std::any_of(faults_.begin(), faults_.end(), [&](const Fault& fault) {
+        return fault.call == call && path.find(fault.pathPart) != std::string::npos;
+    });
+}
+
+std::vector<FolderFile> FaultyFileSystem::ListFolder(
+    const std::string& folder, const std::function<bool(std::string_view)>& accept)
+{
+    if (Fails(FsCall::ListFolder, folder))
+        return {};
+    return system_.ListFolder(folder, accept);
+}
+
+std::optional<std::int64_t> FaultyFileSystem::ModificationTime(const std::string& path)
+{
+    if (Fails(FsCall::ModificationTime, path))
+        return std::nullopt;
+    return system_.ModificationTime(path);
+}
+
+ReadStatus FaultyFileSystem::ReadFile(const std::string& path, std::string& contents)
+{
+    if (Fails(FsCall::ReadFile, path)) {
+        contents.clear();
+        return ReadStatus::Failed;
+    }
+    return system_.ReadFile(path, contents);
+}
+
+WriteAccess FaultyFileSystem::AskWriteAccess(const std::string& path)
+{
+    if (Fails(FsCall::AskWriteAccess, path))
+        return WriteAccess::ReadOnly;
+    return system_.AskWriteAccess(path);
+}
+
+bool FaultyFileSystem::IsFolder(const std::string& path)
+{
+    return !Fails(FsCall::IsFolder, path) && system_.IsFolder(path);
+}
+
+bool FaultyFileSystem::CreateFolder(const std::string& path)
+{
+    return !Fails(FsCall::CreateFolder, path) && system_.CreateFolder(path);
+}
+
+std::optional<std::string> FaultyFileSystem::FollowLink(const std::string& path)
+{
+    if (Fails(FsCall::FollowLink, path))
+        return std::nullopt;
+    return system_.FollowLink(path);
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::CreateTemporaryFile(
+    const std::string& target, std::string& temporaryPath)
+{
+    if (Fails(FsCall::CreateTemporaryFile, target))
+        return nullptr;
+    std::unique_ptr<WritableFile> file = system_.CreateTemporaryFile(target, temporaryPath);
+    if (!file)
+        return nullptr;
+    return std::make_unique<File>(*this, std::move(file), temporaryPath);
+}
+
+bool FaultyFileSystem::Rename(const std::string& from, const std::string& to)
+{
+    if (Fails(FsCall::Rename, to))
+        return false;
+    return system_.Rename(from, to);
+}
+
+bool FaultyFileSystem::Remove(const std::string& path)
+{
+    if (Fails(FsCall::Remove, path))
+        return false;
+    return system_.Remove(path);
+}
+
+bool FaultyFileSystem::SyncFolder(const std::string& folder)
+{
+    if (Fails(FsCall::SyncFolder, folder))
+        return false;
+    return system_.SyncFolder(folder);
+}
+
+} // namespace snapvale::test

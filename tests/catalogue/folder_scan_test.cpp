@@ -1,5 +1,9 @@
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <filesystem>
+#include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +18,9 @@ namespace fs = std::filesystem;
 using test::SetLocalModificationTime;
 using test::TempFolder;
 using Names = std::vector<std::string>;
+
+// 2004/05/17 21:00 in Tokyo, the time zone the tests run in.
+constexpr std::int64_t kNoon2004 = 1084795200;
 
 TEST(FolderScan, CataloguedNames)
 {
@@ -52,17 +59,55 @@ TEST(FolderScan, DatesNewestFirstAndFilesInFolderOrder)
     EXPECT_EQ(catalogue.DateList, (Names{ "2004/05/18", "2004/05/17", "2004/04/30" }));
 }
 
-TEST(FolderScan, FolderOrderIgnoresCaseAndBreaksTiesByText)
+// Windows' order, whatever order the listing comes in: names compared with ASCII letters folded
+// to capitals, and names that differ only in letter case by their exact bytes.
+TEST(FolderScan, FolderOrderIgnoresCaseAndBreaksTiesByTextInAnyListingOrder)
 {
-    TempFolder folder;
-    for (const char* name :
-        { "b.tga", "a.tga", "_z.tga", "A.tga", "B1.tga", "a1.tga", "Ab.tga", "aA.tga", "é.tga" })
-        folder.Write(name, "");
+    Names expected = { "A.tga", "a.TGA", "a.tga", "a1.tga", "AB.tga", "Ab.tga", "aB.tga", "ab.tga",
+        "B.tga", "b.tga", "B1.tga" };
+    for (char c = 'c'; c <= 'w'; ++c) {
+        expected.push_back(std::string(1, static_cast<char>(c - 'a' + 'A')) + ".tga");
+        expected.push_back(std::string(1, c) + ".tga");
+    }
+    for (const char* name : { "XY.tga", "X_Y.tga", "x_y.tga", "Z.tga", "z.tga", "_z.tga", "é.tga" })
+        expected.push_back(name);
+
+    std::vector<FolderFile> listing;
+    for (const std::string& name : expected)
+        listing.push_back({ name, kNoon2004 });
+    std::mt19937 random(15);
+    for (int round = 0; round < 40; ++round) {
+        if (round == 1)
+            std::reverse(listing.begin(), listing.end());
+        else if (round > 1)
+            std::shuffle(listing.begin(), listing.end(), random);
+        Catalogue catalogue;
+        ASSERT_EQ(BuildCatalogue(listing, catalogue), static_cast<int>(expected.size()) - 1);
+        ASSERT_EQ(catalogue.FileNames, expected) << "round " << round;
+    }
+}
+
+// Date keys are four-digit years; a time that has none (or that the system cannot convert)
+// leaves its file out rather than giving a key that sorts wrongly.
+TEST(FolderScan, FilesOutsideYearsZeroTo9999AreLeftOut)
+{
+    using namespace std::chrono;
+    const auto noonUtc = [](int y, unsigned m, unsigned d) {
+        return duration_cast<seconds>(sys_days(year(y) / month(m) / day(d)).time_since_epoch())
+                   .count()
+            + 12 * 3600;
+    };
+    const std::vector<FolderFile> listing = { { "ancient.tga", noonUtc(-1, 12, 31) },
+        { "last.tga", noonUtc(9999, 12, 31) }, { "future.tga", noonUtc(10000, 1, 1) },
+        { "first.tga", noonUtc(0, 1, 1) }, { "normal.tga", kNoon2004 },
+        { "far.tga", (std::int64_t{ INT_MAX } - 1000) * 31556952 },
+        { "huge.tga", std::numeric_limits<std::int64_t>::max() },
+        { "tiny.tga", std::numeric_limits<std::int64_t>::min() } };
     Catalogue catalogue;
-    ASSERT_EQ(ScanFolder(folder.folder(), catalogue), 8);
-    EXPECT_EQ(catalogue.FileNames,
-        (Names{ "A.tga", "a.tga", "a1.tga", "aA.tga", "Ab.tga", "b.tga", "B1.tga", "_z.tga",
-            "é.tga" }));
+    ASSERT_EQ(BuildCatalogue(listing, catalogue), 2);
+    EXPECT_EQ(catalogue.FileNames, (Names{ "first.tga", "last.tga", "normal.tga" }));
+    EXPECT_EQ(catalogue.FileDates, (Names{ "0000/01/01", "9999/12/31", "2004/05/17" }));
+    EXPECT_EQ(catalogue.DateList, (Names{ "9999/12/31", "2004/05/17", "0000/01/01" }));
 }
 
 TEST(FolderScan, DateKeyIsTheLocalCalendarDay)

@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -20,6 +19,7 @@
 
 #include "app/private_profile.h"
 #include "base/twips.h"
+#include "catalogue/folder_history.h"
 #include "catalogue/folder_scan.h"
 #include "dialogs/option_dialog.h"
 #include "dialogs/version_dialog.h"
@@ -334,17 +334,17 @@ void frmMain::Form_Load()
 
 void frmMain::BuildHistoryMenu()
 {
-    auto& history = state_.FolderHistory;
     // Items past the clear item are rebuilt from the list each time.
     while (mnuFavorate.size() > 1)
         delete mnuFavorate.takeLast();
-    if (history.empty() || history[0].empty())
+    const std::vector<std::string> folders = HistoryMenuFolders(state_.FolderHistory);
+    if (folders.empty())
         return;
     mnuFavorate[0]->setText(QStringLiteral("履歴をクリア"));
     QAction* separator = mnuFavorates->addSeparator();
     separator->setObjectName("mnuFavorate(1)");
     mnuFavorate.append(separator);
-    for (const std::string& folder : history) {
+    for (const std::string& folder : folders) {
         // The folder is the item's value; "&" in a folder name is shown, not taken as a mnemonic.
         const QString path = PathToQString(folder);
         QAction* item = mnuFavorates->addAction(QString(path).replace('&', "&&"));
@@ -608,18 +608,8 @@ void frmMain::OptionsFlow()
     SetupTree();
     ShowDates();
 
-    auto& history = state_.FolderHistory;
-    std::optional<std::size_t> added;
-    if (history[0].empty()) {
-        history[0] = state_.ImageFolder;
-        added = 0;
-    } else if (std::find(history.begin(), history.end(), state_.ImageFolder) == history.end()) {
-        history.push_back(state_.ImageFolder);
-        added = history.size() - 1;
-    }
-    if (added)
-        WriteIniString(
-            "FAVORATES", "FOLDER" + std::to_string(*added), state_.ImageFolder, settings);
+    if (const auto added = AddToHistory(state_.FolderHistory, state_.ImageFolder))
+        WriteIniString(kHistorySection, HistoryKey(*added), state_.ImageFolder, settings);
     BuildHistoryMenu();
 }
 
@@ -633,10 +623,9 @@ void frmMain::mnuFavorate_Click(int Index)
     }
     if (Index != 0 || mnuFavorate.size() <= 1)
         return;
-    auto& history = state_.FolderHistory;
-    for (std::size_t i = 0; i < history.size(); ++i)
-        WriteIniString("FAVORATES", "FOLDER" + std::to_string(i), "", state_.SettingsFile());
-    history = { "" };
+    const std::size_t stored = ClearHistory(state_.FolderHistory);
+    for (std::size_t i = 0; i < stored; ++i)
+        WriteIniString(kHistorySection, HistoryKey(i), "", state_.SettingsFile());
     BuildHistoryMenu();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/private_profile.h"
 #include "app/settings_location.h"
+#include "catalogue/folder_history.h"
 #include "os/user_folders.h"
 
 namespace snapvale {
@@ -29,18 +30,8 @@ AppState ReadStartupState(const std::string& programFolder)
     state.SettingsPath = ChooseSettingsFile(state.AppFolder);
     const std::string settings = state.SettingsFile();
     state.ImageFolder = ReadIniString("CONFIG", "FOLDER", settings, DefaultImageFolder());
-
-    // The history ends at the first missing or empty key; keys after a gap are never read.
-    state.FolderHistory = { "" };
-    for (std::size_t n = 0;; ++n) {
-        std::string value = ReadIniString("FAVORATES", "FOLDER" + std::to_string(n), settings, "");
-        if (value.empty())
-            break;
-        if (n == 0)
-            state.FolderHistory[0] = std::move(value);
-        else
-            state.FolderHistory.push_back(std::move(value));
-    }
+    state.FolderHistory = ReadFolderHistory(
+        [&](const std::string& key) { return ReadIniString(kHistorySection, key, settings, ""); });
 
     state.FitToWindow = ReadIniString(kViewSection, kFitKey, settings, "0") == "1";
 

@@ -1,0 +1,56 @@
+#include "catalogue/folder_history.h"
+
+#include <algorithm>
+
+namespace snapvale {
+
+std::string HistoryKey(std::size_t index) { return "FOLDER" + std::to_string(index); }
+
+std::vector<std::string> ReadFolderHistory(
+    const std::function<std::string(const std::string&)>& readKey)
+{
+    std::vector<std::string> history;
+    for (std::size_t n = 0;; ++n) {
+        std::string folder = readKey(HistoryKey(n));
+        if (folder.empty())
+            break;
+        history.push_back(std::move(folder));
+    }
+    if (history.empty())
+        history.emplace_back();
+    return history;
+}
+
+bool IsHistoryEmpty(const std::vector<std::string>& history)
+{
+    return history.empty() || history[0].empty();
+}
+
+std::optional<std::size_t> AddToHistory(
+    std::vector<std::string>& history, const std::string& folder)
+{
+    if (IsHistoryEmpty(history)) {
+        history = { folder };
+        return 0;
+    }
+    if (std::find(history.begin(), history.end(), folder) != history.end())
+        return std::nullopt;
+    history.push_back(folder);
+    return history.size() - 1;
+}
+
+std::size_t ClearHistory(std::vector<std::string>& history)
+{
+    const std::size_t stored = IsHistoryEmpty(history) ? 0 : history.size();
+    history = { "" };
+    return stored;
+}
+
+std::vector<std::string> HistoryMenuFolders(const std::vector<std::string>& history)
+{
+    if (IsHistoryEmpty(history))
+        return {};
+    return history;
+}
+
+} // namespace snapvale

@@ -321,7 +321,6 @@ void frmMain::Form_Load()
     imgDate->hide();
     lblFileDate->clear();
     pctView->HideSelection();
-    pctView->pctCopy()->hide();
     pctView->setCursor(Qt::CrossCursor);
     mainArea_->SetShownPane(pctView);
     mnuView[0]->setChecked(state_.FitToWindow);
@@ -575,7 +574,6 @@ void frmMain::mnuRight_Click(int Index)
     const SelectionRect rect = pctView->selection().rect();
     const int width = static_cast<int>(rect.width);
     const int height = static_cast<int>(rect.height);
-    pctView->pctCopy()->resize(width, height);
     pctView->HideSelection();
     // A rectangle without width or height holds nothing to copy or save.
     if (width <= 0 || height <= 0)

@@ -63,8 +63,6 @@ public:
     // The date row whose files include the file row `row`; nothing for any other row.
     std::optional<int> DateRowOf(int row) const;
 
-    // True only while a date's placeholder row is being removed.
-    bool SuppressRowChange() const { return suppressRowChange_; }
     // The lists of the last scan.
     const Catalogue& catalogue() const { return catalogue_; }
 
@@ -73,6 +71,7 @@ private:
     DateTreeHost& host_;
     const std::string& imageFolder_;
     Catalogue catalogue_;
+    // True only while a date's placeholder row is being removed.
     bool suppressRowChange_ = false;
 };
 

@@ -50,7 +50,6 @@ public:
     // Removes rows from the end, or appends empty rows, until there are `count`; 0 clears the
     // grid and leaves no current row (-1) without raising an event.
     virtual void SetRowCount(int count) = 0;
-    virtual int ColumnCount() const = 0;
     virtual void SetColumnCount(int count) = 0;
 
     // The current row, -1 when there is none. Writing selects the row and raises

@@ -37,8 +37,6 @@ public:
     void Hide() { rect_.visible = false; }
 
     const SelectionRect& rect() const { return rect_; }
-    float AnchorX() const { return anchorX_; }
-    float AnchorY() const { return anchorY_; }
 
 private:
     SelectionRect rect_;

@@ -220,8 +220,6 @@ void QtTreeGrid::SetRowCount(int count)
         DispatchCurrentRowChange();
 }
 
-int QtTreeGrid::ColumnCount() const { return tree_->columnCount(); }
-
 void QtTreeGrid::SetColumnCount(int count)
 {
     if (count >= 1)

@@ -40,7 +40,6 @@ public:
     void SetListener(TreeGridListener* listener) override;
     int RowCount() const override;
     void SetRowCount(int count) override;
-    int ColumnCount() const override;
     void SetColumnCount(int count) override;
     int CurrentRow() const override;
     void SetCurrentRow(int row) override;

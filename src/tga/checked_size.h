@@ -15,11 +15,4 @@ inline std::optional<std::size_t> CheckedMultiply(std::size_t a, std::size_t b)
     return a * b;
 }
 
-inline std::optional<std::size_t> CheckedAdd(std::size_t a, std::size_t b)
-{
-    if (b > std::numeric_limits<std::size_t>::max() - a)
-        return std::nullopt;
-    return a + b;
-}
-
 } // namespace snapvale

@@ -75,9 +75,6 @@ ImageView::ImageView(const QSize& designSize, QWidget* parent)
     canvas_->setGeometry(contentsRect());
     shpRect_ = new SelectionOutline(canvas_);
     shpRect_->hide();
-    pctCopy_ = new QWidget(canvas_);
-    pctCopy_->setObjectName("pctCopy");
-    pctCopy_->hide();
 }
 
 void ImageView::resizeEvent(QResizeEvent* event)

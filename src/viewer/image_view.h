@@ -37,8 +37,6 @@ public:
     const Selection& selection() const { return selection_; }
     void HideSelection();
     QWidget* shpRect() const { return shpRect_; }
-    // The hidden scratch surface that a region is cut into before it is copied or saved.
-    QWidget* pctCopy() const { return pctCopy_; }
 
     // The view's inner area at full size, without the selection outline: the whole picture at
     // the top-left over the background colour, at least the design size.
@@ -88,7 +86,6 @@ private:
     // Covers the inner area, so that what sits on the picture is cut at the pane's border.
     QWidget* canvas_ = nullptr;
     QWidget* shpRect_ = nullptr;
-    QWidget* pctCopy_ = nullptr;
 };
 
 } // namespace snapvale

@@ -17,7 +17,8 @@ namespace snapvale {
 
 namespace {
 
-// Four rows of three stay unpacked: more than the pane ever shows at once.
+// Sixteen rows of three stay unpacked: several times what the pane shows at once, so scrolling
+// back a little does not unpack again.
 constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
 // Packing quality: at thumbnail size the loss does not show.
 constexpr int kPackingQuality = 90;

@@ -57,7 +57,6 @@ TEST_F(MainWindow, OpensAtTheFixedDesignLayout)
     EXPECT_EQ(preview->y(), 584);
     EXPECT_EQ(window->findChild<QLabel*>("lblFileDate")->text(), "");
     EXPECT_FALSE(window->findChild<QWidget*>("shpRect")->isVisible());
-    EXPECT_FALSE(window->findChild<QWidget*>("pctCopy")->isVisible());
 }
 
 TEST_F(MainWindow, HasTheWholeMenuBar)

@@ -135,18 +135,6 @@ TEST_F(Export, DragMarksARegionAndOpensTheRegionMenu)
     EXPECT_FALSE(view().shpRect()->isVisible());
 }
 
-TEST_F(Export, RegionPastTheEdgeHoldsTheBackground)
-{
-    Drag({ 600, 450 }, { 700, 500 });
-    popup().hide();
-    window().mnuRight_Click(0);
-    const QImage copied =
-        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(copied.size(), QSize(100, 50));
-    EXPECT_EQ(copied.pixel(0, 0), background);
-    EXPECT_EQ(copied.pixel(50, 40), background);
-}
-
 TEST_F(Export, RegionSavedAsBitmapOfExactlyItsSize)
 {
     Drag({ 5, 5 }, { 38, 26 });

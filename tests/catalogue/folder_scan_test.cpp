@@ -45,12 +45,14 @@ void WriteDated(const TempFolder& folder, const std::vector<DatedFile>& files)
             folder.Write(file.name, ""), file.year, file.month, file.day, file.hour);
 }
 
+// Each file falls on its local calendar day, an hour either side of midnight included; dates
+// come newest first and files in folder order.
 TEST(FolderScan, DatesNewestFirstAndFilesInFolderOrder)
 {
     TempFolder folder;
     WriteDated(folder,
-        { { "d.tga", 2004, 5, 18 }, { "b.tga", 2004, 4, 30 }, { "C.tga", 2004, 5, 18 },
-            { "a.tga", 2004, 5, 17 } });
+        { { "d.tga", 2004, 5, 18, 0 }, { "b.tga", 2004, 4, 30 }, { "C.tga", 2004, 5, 18, 23 },
+            { "a.tga", 2004, 5, 17, 23 } });
     Catalogue catalogue;
     EXPECT_EQ(ScanFolder(folder.folder(), catalogue), 3);
     EXPECT_EQ(catalogue.FileNames, (Names{ "a.tga", "b.tga", "C.tga", "d.tga" }));
@@ -108,18 +110,6 @@ TEST(FolderScan, FilesOutsideYearsZeroTo9999AreLeftOut)
     EXPECT_EQ(catalogue.FileNames, (Names{ "first.tga", "last.tga", "normal.tga" }));
     EXPECT_EQ(catalogue.FileDates, (Names{ "0000/01/01", "9999/12/31", "2004/05/17" }));
     EXPECT_EQ(catalogue.DateList, (Names{ "9999/12/31", "2004/05/17", "0000/01/01" }));
-}
-
-TEST(FolderScan, DateKeyIsTheLocalCalendarDay)
-{
-    TempFolder folder;
-    WriteDated(folder,
-        { { "late.tga", 2004, 5, 17, 23 }, { "early.tga", 2004, 5, 18, 0 },
-            { "same.tga", 2004, 5, 18, 23 } });
-    Catalogue catalogue;
-    ASSERT_EQ(ScanFolder(folder.folder(), catalogue), 2);
-    EXPECT_EQ(catalogue.FileDates, (Names{ "2004/05/18", "2004/05/17", "2004/05/18" }));
-    EXPECT_EQ(catalogue.DateList, (Names{ "2004/05/18", "2004/05/17" }));
 }
 
 TEST(FolderScan, ListsOnlyTgaFilesDirectlyInTheFolder)

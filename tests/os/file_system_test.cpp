@@ -1,16 +1,138 @@
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "os/file_system.h"
+#include "os/file_replace.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FaultyFileSystem;
+using test::FsCall;
+using test::ReadFileBytes;
 using test::TempFolder;
+using Names = std::vector<std::string>;
+
+Names Entries(const fs::path& folder)
+{
+    Names names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Large enough that a write cut in half leaves a visibly different file.
+const std::string kNewContents(256 * 1024, 'n');
+
+TEST(FileReplace, CutShortAtAnyStepKeepsWhatWasThereAndLeavesNothingBehind)
+{
+    for (const FsCall step :
+        { FsCall::FollowLink, FsCall::AskWriteAccess, FsCall::CreateTemporaryFile, FsCall::Append,
+            FsCall::SyncFile, FsCall::CloseFile, FsCall::Rename }) {
+        for (const bool existed : { true, false }) {
+            SCOPED_TRACE(std::string(Name(step)) + (existed ? " over a file" : " as a new file"));
+            TempFolder folder;
+            const std::string target = folder.folder() + "shot.bmp";
+            if (existed)
+                folder.Write("shot.bmp", "earlier picture");
+            FaultyFileSystem system;
+            system.Fail(step);
+            EXPECT_FALSE(ReplaceFileContents(target, kNewContents, system));
+            EXPECT_TRUE(system.Called(step));
+            EXPECT_EQ(Entries(folder.path()), existed ? Names{ "shot.bmp" } : Names{});
+            if (existed) {
+                EXPECT_EQ(ReadFileBytes(target), "earlier picture");
+            }
+        }
+    }
+}
+
+TEST(FileReplace, ContentsReachTheDiskBeforeTheRenameAndTheFolderEntryAfterIt)
+{
+    TempFolder folder;
+    const std::string target = folder.folder() + "Snapvale2.ini";
+    folder.Write("Snapvale2.ini", "old");
+    FaultyFileSystem system;
+    ASSERT_TRUE(ReplaceFileContents(target, kNewContents, system));
+    EXPECT_EQ(ReadFileBytes(target), kNewContents);
+    EXPECT_EQ(Entries(folder.path()), Names{ "Snapvale2.ini" });
+
+    std::vector<FsCall> order;
+    for (const FaultyFileSystem::Record& record : system.calls())
+        if (record.call != FsCall::FollowLink && record.call != FsCall::AskWriteAccess)
+            order.push_back(record.call);
+    EXPECT_EQ(order,
+        (std::vector<FsCall>{ FsCall::CreateTemporaryFile, FsCall::Append, FsCall::SyncFile,
+            FsCall::CloseFile, FsCall::Rename, FsCall::SyncFolder }));
+    EXPECT_EQ(system.calls().back().path, folder.path().string());
+
+    // A folder that cannot be synced does not undo what the rename put in place.
+    FaultyFileSystem unsyncable;
+    unsyncable.Fail(FsCall::SyncFolder);
+    EXPECT_TRUE(ReplaceFileContents(target, "newer", unsyncable));
+    EXPECT_EQ(ReadFileBytes(target), "newer");
+    EXPECT_EQ(Entries(folder.path()), Names{ "Snapvale2.ini" });
+}
+
+TEST(FileReplace, KeepsTheFilesPermissionsAndLinks)
+{
+    TempFolder folder;
+    const auto real = folder.Write("real.ini", "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const auto link = folder.path() / "link.ini";
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(ReplaceFileContents(link.string(), "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real), "new");
+    EXPECT_EQ(fs::status(real).permissions(),
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    EXPECT_EQ(Entries(folder.path()), (Names{ "link.ini", "real.ini" }));
+
+    // A new file gets what any new file gets under the process's umask.
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(ReplaceFileContents(folder.folder() + "fresh.ini", "x"));
+    ::umask(mask);
+    EXPECT_EQ(fs::status(folder.path() / "fresh.ini").permissions(), static_cast<fs::perms>(0644));
+}
+
+// The system says who may write; a file or folder with no write bit for anybody is read-only
+// even for root. The owner of a file is judged by the owner's bits, root by any bit.
+TEST(FileReplace, WritesOnlyWhereThisUserMayWrite)
+{
+    const bool root = ::geteuid() == 0;
+    struct Case
+    {
+        fs::perms file;
+        fs::perms folder;
+        bool replacedByRoot;
+        bool replacedByOwner;
+    };
+    const auto rwx = fs::perms::owner_all;
+    const auto rx = fs::perms::owner_read | fs::perms::owner_exec;
+    for (const Case c : { Case{ static_cast<fs::perms>(0644), rwx, true, true },
+             Case{ static_cast<fs::perms>(0444), rwx, false, false },
+             Case{ static_cast<fs::perms>(0464), rwx, true, false },
+             Case{ static_cast<fs::perms>(0446), rwx, true, false },
+             Case{ static_cast<fs::perms>(0644), rx, false, false } }) {
+        SCOPED_TRACE(testing::Message()
+            << std::oct << static_cast<int>(c.file) << " in " << static_cast<int>(c.folder));
+        TempFolder folder;
+        const auto file = folder.Write("app/Snapvale2.ini", "old");
+        fs::permissions(file, c.file);
+        fs::permissions(file.parent_path(), c.folder);
+        const bool replaced = root ? c.replacedByRoot : c.replacedByOwner;
+        EXPECT_EQ(ReplaceFileContents(file.string(), "new"), replaced);
+        EXPECT_EQ(ReadFileBytes(file), replaced ? "new" : "old");
+        EXPECT_EQ(Entries(file.parent_path()), Names{ "Snapvale2.ini" });
+    }
+}
 
 // Callers replace a file that is not there, but never one they could not read; and nothing that
 // is not a regular file is read, since a pipe or a device would block or never end.

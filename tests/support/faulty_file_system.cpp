@@ -6,37 +6,10 @@ namespace snapvale::test {
 
 const char* Name(FsCall call)
 {
-    switch (call) {
-    case FsCall::ListFolder:
-        return "ListFolder";
-    case FsCall::ModificationTime:
-        return "ModificationTime";
-    case FsCall::ReadFile:
-        return "ReadFile";
-    case FsCall::AskWriteAccess:
-        return "AskWriteAccess";
-    case FsCall::IsFolder:
-        return "IsFolder";
-    case FsCall::CreateFolder:
-        return "CreateFolder";
-    case FsCall::FollowLink:
-        return "FollowLink";
-    case FsCall::CreateTemporaryFile:
-        return "CreateTemporaryFile";
-    case FsCall::Append:
-        return "Append";
-    case FsCall::SyncFile:
-        return "SyncFile";
-    case FsCall::CloseFile:
-        return "CloseFile";
-    case FsCall::Rename:
-        return "Rename";
-    case FsCall::Remove:
-        return "Remove";
-    case FsCall::SyncFolder:
-        return "SyncFolder";
-    }
-    return "?";
+    static constexpr const char* kNames[] = { "ListFolder", "ModificationTime", "ReadFile",
+        "AskWriteAccess", "IsFolder", "CreateFolder", "FollowLink", "CreateTemporaryFile", "Append",
+        "SyncFile", "CloseFile", "Rename", "Remove", "SyncFolder" };
+    return kNames[static_cast<int>(call)];
 }
 
 class FaultyFileSystem::File final : public WritableFile

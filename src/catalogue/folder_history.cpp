@@ -4,6 +4,16 @@
 
 namespace snapvale {
 
+namespace {
+
+// An empty history is held as the single entry "".
+bool IsHistoryEmpty(const std::vector<std::string>& history)
+{
+    return history.empty() || history[0].empty();
+}
+
+} // namespace
+
 std::string HistoryKey(std::size_t index) { return "FOLDER" + std::to_string(index); }
 
 std::vector<std::string> ReadFolderHistory(
@@ -19,11 +29,6 @@ std::vector<std::string> ReadFolderHistory(
     if (history.empty())
         history.emplace_back();
     return history;
-}
-
-bool IsHistoryEmpty(const std::vector<std::string>& history)
-{
-    return history.empty() || history[0].empty();
 }
 
 std::optional<std::size_t> AddToHistory(

@@ -22,9 +22,6 @@ std::string HistoryKey(std::size_t index);
 std::vector<std::string> ReadFolderHistory(
     const std::function<std::string(const std::string&)>& readKey);
 
-// True when the history holds no folder (its first entry is empty).
-bool IsHistoryEmpty(const std::vector<std::string>& history);
-
 // Adds `folder` at the end unless the history holds exactly that text already (letter case
 // counts). Returns the index the folder got, whose key the caller stores; nothing when it was
 // there already.

@@ -81,8 +81,9 @@ TEST(StartUp, ProgramInTheRootFolder)
     const AppState state = ReadStartupState("/");
     EXPECT_EQ(state.AppFolder, "/");
     // Beside the program only where it may be written; an ordinary user gets the per-user file.
-    if (MayWriteInFolder("/"))
+    if (MayWriteInFolder("/")) {
         EXPECT_EQ(state.SettingsFile(), "/Snapvale2.ini");
+    }
 }
 
 } // namespace

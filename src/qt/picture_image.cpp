@@ -9,12 +9,11 @@ QImage ToQImage(Picture&& picture)
     const int width = picture.width();
     const int height = picture.height();
     const int bytesPerLine = picture.bytesPerLine();
-    std::uint32_t* pixels = picture.TakePixels().release();
-    if (!pixels)
+    const Picture::Handover block = picture.HandOverPixels();
+    if (!block.pixels)
         return {};
-    return QImage(
-        reinterpret_cast<uchar*>(pixels), width, height, bytesPerLine, QImage::Format_RGB32,
-        [](void* block) { delete[] static_cast<std::uint32_t*>(block); }, pixels);
+    return QImage(reinterpret_cast<uchar*>(block.pixels), width, height, bytesPerLine,
+        QImage::Format_RGB32, block.release, block.pixels);
 }
 
 PixelBlock PixelsOf(const QImage& image)

@@ -1,21 +1,111 @@
 #include "tga/picture.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+void DeleteArray(void* pixels) { delete[] static_cast<std::uint32_t*>(pixels); }
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+constexpr std::size_t kHugePage = std::size_t{ 2 } << 20;
+// Below this a block stays on ordinary pages: rounding it up to a huge page would waste more.
+constexpr std::size_t kHugeBlocksFrom = std::size_t{ 1 } << 20;
+
+void* AllocatePixels(std::size_t bytes)
+{
+    if (bytes < kHugeBlocksFrom)
+        return std::malloc(bytes);
+    // Whole huge pages, aligned to them, so that every page of the block can be one.
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* block = std::aligned_alloc(kHugePage, rounded);
+    if (block)
+        ::madvise(block, rounded, MADV_HUGEPAGE); // only advice: ordinary pages serve as well
+    return block;
+}
+#else
+void* AllocatePixels(std::size_t bytes) { return std::malloc(bytes); }
+#endif
+
+} // namespace
 
 namespace snapvale {
 
 Picture::Picture(int width, int height, std::unique_ptr<std::uint32_t[]> pixels)
+    : Picture(width, height, pixels.release(), DeleteArray)
+{
+}
+
+Picture::Picture(int width, int height, std::uint32_t* pixels, void (*release)(void*))
     : width_(width)
     , height_(height)
-    , pixels_(std::move(pixels))
+    , pixels_(pixels)
+    , release_(release)
 {
+}
+
+std::optional<Picture> Picture::Allocate(int width, int height)
+{
+    if (width <= 0 || height <= 0
+        || static_cast<std::size_t>(width) * static_cast<std::size_t>(height) > kMaxPicturePixels)
+        return std::nullopt;
+    void* block = AllocatePixels(
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(std::uint32_t));
+    if (!block)
+        return std::nullopt;
+    return Picture(width, height, static_cast<std::uint32_t*>(block), std::free);
+}
+
+Picture::Picture(Picture&& other) noexcept
+    : width_(std::exchange(other.width_, 0))
+    , height_(std::exchange(other.height_, 0))
+    , pixels_(std::exchange(other.pixels_, nullptr))
+    , release_(std::exchange(other.release_, nullptr))
+{
+}
+
+Picture& Picture::operator=(Picture&& other) noexcept
+{
+    if (this != &other) {
+        Picture gone(std::move(*this));
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        pixels_ = std::exchange(other.pixels_, nullptr);
+        release_ = std::exchange(other.release_, nullptr);
+    }
+    return *this;
+}
+
+Picture::~Picture()
+{
+    if (pixels_)
+        release_(pixels_);
 }
 
 std::unique_ptr<std::uint32_t[]> Picture::TakePixels()
 {
+    const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    Handover handover = HandOverPixels();
+    if (!handover.pixels || handover.release == DeleteArray)
+        return std::unique_ptr<std::uint32_t[]>(handover.pixels);
+    std::unique_ptr<std::uint32_t[]> copy(new (std::nothrow) std::uint32_t[count]);
+    if (copy)
+        std::copy_n(handover.pixels, count, copy.get());
+    handover.release(handover.pixels);
+    return copy;
+}
+
+Picture::Handover Picture::HandOverPixels()
+{
     width_ = 0;
     height_ = 0;
-    return std::move(pixels_);
+    return { std::exchange(pixels_, nullptr), std::exchange(release_, nullptr) };
 }
 
 } // namespace snapvale

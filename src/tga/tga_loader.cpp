@@ -4,12 +4,12 @@
 #include <array>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <memory>
 #include <new>
 #include <system_error>
 
 #include "tga/checked_size.h"
+#include "tga/pixel_rows.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ std::optional<Rows> MeasureRows(int width, int height, int pixelDepth)
     const auto h = static_cast<std::size_t>(height);
     const std::optional<std::size_t> bufferSize = CheckedMultiply(rows.stride, h);
     const std::optional<std::size_t> pixelCount = CheckedMultiply(w, h);
-    if (!bufferSize || !pixelCount)
+    if (!bufferSize || !pixelCount || *pixelCount > kMaxPicturePixels)
         return std::nullopt;
     rows.bufferSize = *bufferSize;
     rows.pixelCount = *pixelCount;
@@ -117,14 +117,12 @@ void ZeroFiller(std::uint8_t* base, const Rows& rows, int height)
             rows.stride - rows.rowBytes);
 }
 
-// The most bytes a decode of this header can consume; reading more of a file is pointless.
-std::uint64_t MostBytesUsed(const TGAHeader& header)
+// The fewest bytes run-length data for these rows can take: every packet a 128-pixel run.
+// Checking it first keeps a small file from claiming a huge buffer.
+std::optional<std::size_t> LeastRunLengthBytes(const Rows& rows)
 {
-    const std::uint64_t pixels =
-        static_cast<std::uint64_t>(header.Width) * static_cast<std::uint64_t>(header.Height);
-    const std::uint64_t entries = header.ColMapLen < 0 ? 0 : header.ColMapLen;
-    // Worst case per pixel: a one-pixel packet with its header byte.
-    return kTGAHeaderSize + header.IDField + entries * 4 + pixels * (1 + header.PixelDepth / 8);
+    const std::size_t packets = (rows.pixelCount + kMaxPacketPixels - 1) / kMaxPacketPixels;
+    return CheckedMultiply(packets, 1 + rows.pixelBytes);
 }
 
 } // namespace
@@ -237,10 +235,7 @@ bool LoadImage_RLE(PixelBuffer& pixels, ByteReader& reader, int width, int heigh
     const std::optional<Rows> rows = MeasureRows(width, height, pixelDepth);
     if (!rows)
         return false;
-    // Even if every packet were a 128-pixel run, the data needs this many bytes; checking
-    // first keeps a small file from claiming a huge buffer.
-    const std::size_t packets = (rows->pixelCount + kMaxPacketPixels - 1) / kMaxPacketPixels;
-    const std::optional<std::size_t> leastBytes = CheckedMultiply(packets, 1 + rows->pixelBytes);
+    const std::optional<std::size_t> leastBytes = LeastRunLengthBytes(*rows);
     if (!leastBytes || reader.remaining() < *leastBytes)
         return false;
     std::uint8_t* const base = pixels.Allocate(rows->bufferSize);
@@ -290,32 +285,173 @@ bool LoadImage_RLE(PixelBuffer& pixels, ByteReader& reader, int width, int heigh
     }
 }
 
-std::optional<TGABitmap> DecodeTGABitmap(std::span<const std::uint8_t> file)
+} // namespace snapvale
+
+namespace {
+
+// The header, past the image ID, with the colour table the image type asks for; nothing when
+// the file is refused.
+std::optional<TGAHeader> ReadUpToPixels(ByteReader& reader, BitmapInfo& info)
 {
-    ByteReader reader(file);
     const auto headerBytes = reader.Take(kTGAHeaderSize);
     if (!headerBytes)
         return std::nullopt;
     const std::optional<TGAHeader> header = ReadTGAHeader(*headerBytes);
-    if (!header || !CheckHeader(*header))
+    if (!header || !CheckHeader(*header) || !reader.Skip(header->IDField))
         return std::nullopt;
-    if (!reader.Skip(header->IDField))
-        return std::nullopt;
-
-    std::optional<TGABitmap> bitmap(std::in_place);
-    bitmap->info = BitmapInfo{};
     const int depth = header->PixelDepth;
     if (IsColourMapped(header->ImageType)) {
-        if (depth != 8 || header->ColorMap == 0 || !LoadPalette(reader, *header, bitmap->info))
+        if (depth != 8 || header->ColorMap == 0 || !LoadPalette(reader, *header, info))
             return std::nullopt;
     } else if (IsGrey(header->ImageType)) {
         if (depth != 8 || header->ColorMap == 1)
             return std::nullopt;
-        SetGrayPalette(bitmap->info);
+        SetGrayPalette(info);
     }
     // True-colour images read their pixels right after the image ID, even when the header
     // declares a colour map; at 8 bits their colour table stays black.
+    return header;
+}
 
+// Where the decoder writes: the picture's rows, top first, found from the file's row order.
+struct PictureRows
+{
+    std::uint32_t* pixels;
+    std::size_t width;
+    int height;
+    bool topDown;
+
+    std::uint32_t* Row(int fileRow) const
+    {
+        const int top = topDown ? fileRow : height - 1 - fileRow;
+        return pixels + static_cast<std::size_t>(top) * width;
+    }
+};
+
+bool DecodePlainPixels(ByteReader& reader, const PictureRows& out, const Rows& rows, bool mirrored,
+    const std::uint32_t* colours, int depth)
+{
+    const PixelConverter convert = PixelConverterFor(depth);
+    const int width = static_cast<int>(out.width);
+    for (int y = 0; y < out.height; ++y) {
+        std::uint32_t* const row = out.Row(y);
+        // A row comes in one piece unless it crosses the end of the read buffer.
+        for (int x = 0; x < width;) {
+            const auto piece = reader.TakeSome(
+                static_cast<std::size_t>(width - x) * rows.pixelBytes, rows.pixelBytes);
+            if (!piece)
+                return false;
+            const auto count = static_cast<int>(piece->size() / rows.pixelBytes);
+            convert(piece->data(), row + x, count, colours);
+            x += count;
+        }
+        if (mirrored)
+            std::reverse(row, row + width);
+    }
+    return true;
+}
+
+bool DecodeRunLengthPixels(ByteReader& reader, const PictureRows& out, const Rows& rows,
+    bool mirrored, const std::uint32_t* colours, int depth)
+{
+    const PixelConverter convert = PixelConverterFor(depth);
+    const std::size_t pixelBytes = rows.pixelBytes;
+    const int width = static_cast<int>(out.width);
+    std::uint32_t* row = out.Row(0);
+    int x = 0;
+    int y = 0;
+    for (;;) {
+        const auto packetHeader = reader.Take(1);
+        if (!packetHeader)
+            return false;
+        const std::uint8_t h = (*packetHeader)[0];
+        const bool run = (h & kRunPacket) != 0;
+        int count = (h & 0x7F) + 1;
+        std::uint32_t value = 0;
+        if (run) {
+            const auto pixel = reader.Take(pixelBytes);
+            if (!pixel)
+                return false;
+            convert(pixel->data(), &value, 1, colours);
+        }
+        // A packet may continue on the next row, and is cut off at the image's last pixel.
+        while (count > 0) {
+            const int n = std::min(count, width - x);
+            if (run) {
+                std::fill_n(row + x, n, value);
+            } else {
+                for (int done = 0; done < n;) {
+                    const auto piece = reader.TakeSome(
+                        static_cast<std::size_t>(n - done) * pixelBytes, pixelBytes);
+                    if (!piece)
+                        return false;
+                    const auto pieceCount = static_cast<int>(piece->size() / pixelBytes);
+                    convert(piece->data(), row + x + done, pieceCount, colours);
+                    done += pieceCount;
+                }
+            }
+            x += n;
+            count -= n;
+            if (x == width) {
+                if (mirrored)
+                    std::reverse(row, row + width);
+                x = 0;
+                if (++y == out.height)
+                    return true;
+                row = out.Row(y);
+            }
+        }
+    }
+}
+
+// The picture straight from the file's bytes: each pixel becomes its word once, in its place
+// in the picture, so the picture is the one block a decode allocates.
+std::optional<Picture> DecodePicture(ByteReader& reader)
+{
+    BitmapInfo info{};
+    const std::optional<TGAHeader> header = ReadUpToPixels(reader, info);
+    if (!header)
+        return std::nullopt;
+    const int depth = header->PixelDepth;
+    const std::optional<Rows> rows = MeasureRows(header->Width, header->Height, depth);
+    if (!rows)
+        return std::nullopt;
+    // The same checks as the bitmap route, before anything is allocated.
+    const bool runLength = IsRunLength(header->ImageType);
+    const std::optional<std::size_t> needed = runLength
+        ? LeastRunLengthBytes(*rows)
+        : CheckedMultiply(rows->rowBytes, static_cast<std::size_t>(header->Height));
+    if (!needed || reader.remaining() < *needed)
+        return std::nullopt;
+
+    std::optional<Picture> picture = Picture::Allocate(header->Width, header->Height);
+    if (!picture)
+        return std::nullopt;
+    const PictureRows out{ picture->data(), static_cast<std::size_t>(header->Width), header->Height,
+        (header->Descriptor & kTopToBottom) != 0 };
+    const bool mirrored = (header->Descriptor & kRightToLeft) != 0;
+    const std::array<std::uint32_t, 256> colours = ColourWords(info.bmiColors);
+    const bool decoded = runLength
+        ? DecodeRunLengthPixels(reader, out, *rows, mirrored, colours.data(), depth)
+        : DecodePlainPixels(reader, out, *rows, mirrored, colours.data(), depth);
+    if (!decoded)
+        return std::nullopt;
+    return picture;
+}
+
+} // namespace
+
+namespace snapvale {
+
+std::optional<TGABitmap> DecodeTGABitmap(std::span<const std::uint8_t> file)
+{
+    ByteReader reader(file);
+    std::optional<TGABitmap> bitmap(std::in_place);
+    bitmap->info = BitmapInfo{};
+    const std::optional<TGAHeader> header = ReadUpToPixels(reader, bitmap->info);
+    if (!header)
+        return std::nullopt;
+    const int depth = header->PixelDepth;
     const bool decoded = IsRunLength(header->ImageType)
         ? LoadImage_RLE(bitmap->pixels, reader, header->Width, header->Height, depth)
         : LoadImage(bitmap->pixels, reader, header->Width, header->Height, depth);
@@ -333,47 +469,39 @@ std::optional<TGABitmap> DecodeTGABitmap(std::span<const std::uint8_t> file)
 
 std::optional<Picture> DecodeTGA(std::span<const std::uint8_t> file)
 {
-    const std::optional<TGABitmap> bitmap = DecodeTGABitmap(file);
-    if (!bitmap)
-        return std::nullopt;
-    return CreatePictureFromDIB(bitmap->pixels.bytes(), bitmap->info);
+    ByteReader reader(file);
+    return DecodePicture(reader);
 }
 
 std::optional<Picture> LoadTGA(const std::filesystem::path& FilePath)
+{
+    // One buffer per thread for the thread's life: its pages are touched once, not per file.
+    thread_local std::unique_ptr<std::uint8_t[]> buffer;
+    if (!buffer)
+        buffer.reset(new (std::nothrow) std::uint8_t[kTGAReadBufferSize]);
+    if (!buffer)
+        return std::nullopt;
+    return LoadTGA(FilePath, std::span(buffer.get(), kTGAReadBufferSize));
+}
+
+std::optional<Picture> LoadTGA(
+    const std::filesystem::path& FilePath, std::span<std::uint8_t> readBuffer)
 {
     // Opening a pipe or device could block or never end; only plain files are pictures.
     std::error_code error;
     if (!std::filesystem::is_regular_file(FilePath, error))
         return std::nullopt;
-    std::ifstream in(FilePath, std::ios::binary);
+    const std::uintmax_t size = std::filesystem::file_size(FilePath, error);
+    if (error)
+        return std::nullopt;
+    std::ifstream in;
+    // Unbuffered, so reads go straight into the read buffer.
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(FilePath, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::array<std::uint8_t, kTGAHeaderSize> head;
-    in.read(reinterpret_cast<char*>(head.data()), head.size());
-    if (in.gcount() != static_cast<std::streamsize>(head.size()))
-        return std::nullopt;
-    const std::optional<TGAHeader> header = ReadTGAHeader(head);
-    if (!header || !CheckHeader(*header))
-        return std::nullopt;
-
-    // Read the rest in one go, but never more than a decode of this header could use.
-    const std::uintmax_t fileSize = std::filesystem::file_size(FilePath, error);
-    if (error || fileSize < kTGAHeaderSize)
-        return std::nullopt;
-    const std::uint64_t wanted = std::min<std::uint64_t>(fileSize, MostBytesUsed(*header));
-    if (wanted > std::numeric_limits<std::size_t>::max()
-        || wanted > static_cast<std::uint64_t>(std::numeric_limits<std::streamsize>::max()))
-        return std::nullopt;
-    const auto size = static_cast<std::size_t>(wanted);
-    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
-    if (!bytes)
-        return std::nullopt;
-    std::memcpy(bytes.get(), head.data(), head.size());
-    in.read(reinterpret_cast<char*>(bytes.get() + head.size()),
-        static_cast<std::streamsize>(size - head.size()));
-    // A file that shrank since its size was taken decodes from what was there.
-    const std::size_t got = head.size() + static_cast<std::size_t>(in.gcount());
-    return DecodeTGA(std::span<const std::uint8_t>(bytes.get(), got));
+    ByteReader reader(in, size, readBuffer);
+    return DecodePicture(reader);
 }
 
 } // namespace snapvale

@@ -5,9 +5,11 @@
 // file gives no picture; nothing here throws, and nothing is allocated that the file's size
 // cannot justify.
 //
-// Decoding runs in three steps that tests and tools may also call one by one: the header is
-// checked, the colour table and pixel buffer of a device-independent bitmap are built from the
-// file bytes (DecodeTGABitmap), and the bitmap becomes the picture (CreatePictureFromDIB).
+// DecodeTGA and LoadTGA turn the file's bytes into the picture in one pass. The same decode also
+// runs in three steps that tests and tools may call one by one: the header is checked, the
+// colour table and pixel buffer of a device-independent bitmap are built from the file bytes
+// (DecodeTGABitmap), and the bitmap becomes the picture (CreatePictureFromDIB). Both ways give
+// the same picture for every file, and refuse pictures of more than kMaxPicturePixels.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +42,9 @@ struct TGAHeader
 };
 
 constexpr std::size_t kTGAHeaderSize = 18;
+constexpr std::size_t kTGAReadBufferSize = 256 * 1024;
+// A whole colour map is taken at once.
+constexpr std::size_t kTGAMinReadBufferSize = 256 * 4;
 constexpr std::uint8_t kRightToLeft = 0x10;
 constexpr std::uint8_t kTopToBottom = 0x20;
 
@@ -59,8 +64,9 @@ bool SetGrayPalette(BitmapInfo& info);
 
 // Fill pixels with height rows of DibRowStride bytes in file order (filler bytes zero), from
 // plain or run-length encoded pixel data at the reader's position. False, before anything is
-// allocated, when the rest of the data cannot hold the image, and false when it ends early.
-// An uncompressed image whose rows need no filler is borrowed from the reader's bytes.
+// allocated, when the picture would be larger than kMaxPicturePixels or the rest of the data
+// cannot hold the image, and false when it ends early. An uncompressed image whose rows need no
+// filler is borrowed from the bytes of a reader over memory.
 bool LoadImage(PixelBuffer& pixels, ByteReader& reader, int width, int height, int pixelDepth);
 bool LoadImage_RLE(PixelBuffer& pixels, ByteReader& reader, int width, int height, int pixelDepth);
 
@@ -77,7 +83,13 @@ std::optional<TGABitmap> DecodeTGABitmap(std::span<const std::uint8_t> file);
 // The picture in a TGA file held in memory.
 std::optional<Picture> DecodeTGA(std::span<const std::uint8_t> file);
 
-// The picture in a TGA file on disk; no picture when it cannot be read or decoded.
+// The picture in a TGA file on disk; no picture when it cannot be read or decoded. The file is
+// read in pieces through a buffer of kTGAReadBufferSize bytes that each thread keeps for its
+// life, so a decode holds the picture and nothing else that grows with the file.
 std::optional<Picture> LoadTGA(const std::filesystem::path& FilePath);
+// As above, reading through `readBuffer` instead; a buffer of kTGAMinReadBufferSize bytes or
+// more reads every file the other form reads.
+std::optional<Picture> LoadTGA(
+    const std::filesystem::path& FilePath, std::span<std::uint8_t> readBuffer);
 
 } // namespace snapvale

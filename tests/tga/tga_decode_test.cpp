@@ -189,6 +189,42 @@ TEST(TgaDecoder, HugeClaimInSmallFileIsRefusedBeforeAllocating)
     }
 }
 
+// The largest picture allowed opens, by every route; one row more is refused, although the file
+// holds every pixel it claims.
+TEST(TgaDecoder, PictureSizeLimitAtItsEdge)
+{
+    // Grey runs of 128 pixels, the level counting the runs.
+    const auto greyRuns = [](int width, int height) {
+        TGALayout layout;
+        layout.imageType = 11;
+        layout.pixelDepth = 8;
+        layout.width = static_cast<std::int16_t>(width);
+        layout.height = static_cast<std::int16_t>(height);
+        layout.topToBottom = true;
+        Bytes packets;
+        for (std::size_t run = 0; run < std::size_t(width) * std::size_t(height) / 128; ++run)
+            packets.insert(packets.end(), { 0xFF, static_cast<std::uint8_t>(run) });
+        layout.pixelData = std::move(packets);
+        return test::WriteTGA(TGAImage{}, layout);
+    };
+    static_assert(kMaxPicturePixels == 8192 * 8192);
+    test::TempFolder folder;
+    ASSERT_TRUE(test::WriteTGAFile(folder.path() / "largest.tga", greyRuns(8192, 8192)));
+    const std::optional<Picture> largest = LoadTGA(folder.path() / "largest.tga");
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(largest->width(), 8192);
+    EXPECT_EQ(largest->height(), 8192);
+    EXPECT_EQ(largest->pixel(127, 0), 0xFF000000u);
+    EXPECT_EQ(largest->pixel(128, 0), 0xFF010101u);
+    EXPECT_EQ(largest->pixel(8191, 8191), 0xFFFFFFFFu);
+
+    const Bytes tooLarge = greyRuns(8192, 8193);
+    ASSERT_TRUE(test::WriteTGAFile(folder.path() / "too_large.tga", tooLarge));
+    EXPECT_FALSE(DecodeTGA(tooLarge));
+    EXPECT_FALSE(DecodeTGABitmap(tooLarge));
+    EXPECT_FALSE(LoadTGA(folder.path() / "too_large.tga"));
+}
+
 TEST(TgaDecoder, ImageIdOf255BytesIsSkipped)
 {
     const TGAImage image = MakeImage(3, 3, 0);

@@ -1,16 +1,80 @@
-// Feeds arbitrary bytes to the in-memory TGA decoder. Besides the sanitizers' checks, a picture
-// that comes out must be as large as its header says and fully opaque.
+// Feeds arbitrary bytes to the TGA decoder by every route a file takes: in memory in one pass,
+// from a file on disk through the full read buffer and through one barely large enough (so
+// pieces break at every odd place), and in steps through the bitmap. Besides the sanitizers'
+// checks, all routes must give the same picture or all none, and a picture must be as large as
+// its header says and fully opaque.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "tga/tga_loader.h"
 
+namespace {
+
+// One file for the run's inputs, removed when the run ends.
+class ScratchFile
+{
+public:
+    ScratchFile()
+        : path_(std::filesystem::temp_directory_path()
+            / ("tga_fuzz_" + std::to_string(::getpid()) + ".tga"))
+    {
+    }
+    ~ScratchFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    const std::filesystem::path& Write(const std::uint8_t* data, std::size_t size)
+    {
+        std::FILE* file = std::fopen(path_.c_str(), "wb");
+        if (!file || (size != 0 && std::fwrite(data, 1, size, file) != size)
+            || std::fclose(file) != 0)
+            std::abort();
+        return path_;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+bool Same(const std::optional<snapvale::Picture>& a, const std::optional<snapvale::Picture>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return a->width() == b->width() && a->height() == b->height()
+        && std::memcmp(a->data(), b->data(),
+               static_cast<std::size_t>(a->width()) * static_cast<std::size_t>(a->height()) * 4)
+        == 0;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    static ScratchFile scratch;
+    static std::vector<std::uint8_t> smallBuffer(snapvale::kTGAMinReadBufferSize + 3);
+
     const std::span<const std::uint8_t> file(data, size);
     const std::optional<snapvale::Picture> picture = snapvale::DecodeTGA(file);
+
+    const std::filesystem::path& path = scratch.Write(data, size);
+    if (!Same(picture, snapvale::LoadTGA(path))
+        || !Same(picture, snapvale::LoadTGA(path, smallBuffer)))
+        std::abort();
+    std::optional<snapvale::Picture> stepped;
+    if (const std::optional<snapvale::TGABitmap> bitmap = snapvale::DecodeTGABitmap(file))
+        stepped = snapvale::CreatePictureFromDIB(bitmap->pixels.bytes(), bitmap->info);
+    if (!Same(picture, stepped))
+        std::abort();
+
     if (!picture)
         return 0;
     const std::optional<snapvale::TGAHeader> header = snapvale::ReadTGAHeader(file);

@@ -62,9 +62,7 @@ void DateTree::ExpandRow(int row)
     const std::string date = grid_.RowData(row);
     int pos = row + 1;
     const int level = grid_.OutlineLevel(row) + 1;
-    for (std::size_t i = 0; i < catalogue_.FileDates.size(); ++i) {
-        if (catalogue_.FileDates[i] != date)
-            continue;
+    for (const std::size_t i : catalogue_.FilesOf(date)) {
         const std::string& name = catalogue_.FileNames[i];
         grid_.AddRow(name, pos);
         grid_.SetOutlineLevel(pos, level);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
-#include <unordered_set>
 
 #include "base/ascii_case.h"
 #include "catalogue/array_sort.h"
@@ -57,10 +56,18 @@ std::optional<std::string> FileDateTimeText(const std::string& path, FileSystem&
     return DateTimeText(*time);
 }
 
+const std::vector<std::size_t>& Catalogue::FilesOf(const std::string& date) const
+{
+    static const std::vector<std::size_t> none;
+    const auto files = FilesByDate.find(date);
+    return files == FilesByDate.end() ? none : files->second;
+}
+
 int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 {
     catalogue.FileNames.clear();
     catalogue.FileDates.clear();
+    catalogue.FilesByDate.clear();
 
     // Windows lists a folder by name ignoring letter case, folded to capitals as NTFS compares
     // names (so "_" sorts after the letters); the exact text breaks ties. The folded names are
@@ -99,10 +106,11 @@ int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 
     // Distinct keys in order of first appearance, then oldest first, then newest first.
     std::vector<std::string> dates;
-    std::unordered_set<std::string_view> seen;
-    for (const std::string& key : catalogue.FileDates) {
-        if (seen.insert(key).second)
-            dates.push_back(key);
+    for (std::size_t i = 0; i < catalogue.FileDates.size(); ++i) {
+        std::vector<std::size_t>& ofDate = catalogue.FilesByDate[catalogue.FileDates[i]];
+        if (ofDate.empty())
+            dates.push_back(catalogue.FileDates[i]);
+        ofDate.push_back(i);
     }
     QuickSortDates(dates, 0, static_cast<int>(dates.size()) - 1);
     std::reverse(dates.begin(), dates.end());

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "os/file_system.h"
@@ -19,6 +20,12 @@ struct Catalogue
     std::vector<std::string> FileNames; // bare names, in folder order
     std::vector<std::string> FileDates; // FileDates[i] is the date key of FileNames[i]
     std::vector<std::string> DateList; // distinct date keys, newest first
+    // The indexes into FileNames of each date's files, in folder order, so that opening a date
+    // touches only its own files.
+    std::unordered_map<std::string, std::vector<std::size_t>> FilesByDate;
+
+    // The indexes of the files of `date`; none for a date without files.
+    const std::vector<std::size_t>& FilesOf(const std::string& date) const;
 };
 
 // Whether a directory entry name is catalogued: it ends in ".tga" in any letter case and is not
@@ -36,10 +43,10 @@ std::string DateTimeText(const LocalDateTime& time);
 std::optional<std::string> FileDateTimeText(
     const std::string& path, FileSystem& fs = FileSystem::Default());
 
-// Replaces FileNames and FileDates with the files of a folder listing, in any order, and their
-// local-time date keys. The files are put in the order Windows lists a folder: by name with ASCII
-// letters folded to capitals, compared as bytes, the exact text breaking ties. A file whose time
-// cannot be written as a four-digit year is left out.
+// Replaces FileNames, FileDates and FilesByDate with the files of a folder listing, in any
+// order, their local-time date keys and the index by date. The files are put in the order Windows
+// lists a folder: by name with ASCII letters folded to capitals, compared as bytes, the exact
+// text breaking ties. A file whose time cannot be written as a four-digit year is left out.
 // Returns the last index (number of files - 1), or -1 when no file is left; DateList is replaced
 // only when a file was left and is otherwise left as it was.
 int BuildCatalogue(std::vector<FolderFile> listing, Catalogue& catalogue);

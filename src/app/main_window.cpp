@@ -213,6 +213,10 @@ void frmMain::CreateControls()
     connect(pctTray, &ThumbnailTray::FocusCellChanged, this, &frmMain::ShowCellInSight);
     // The pane takes the focus for the tray, whose keys move between the cells.
     preview->setFocusProxy(pctTray);
+    // A file deleted since the scan has no time to show.
+    pctTray->SetToolTipSource([this](const TrayCell& cell) {
+        return TextToQString(FileDateTimeText(state_.ImageFolder + cell.file).value_or(""));
+    });
 
     vscrTray = new QScrollBar(Qt::Vertical, viewport);
     vscrTray->setObjectName("vscrTray");
@@ -415,16 +419,14 @@ void frmMain::ShowThumbnails()
     ShowPane(pctPreview, pctView);
 
     // The date's files are the rows below it, up to the next date row or a row without data.
+    // Only names are gathered: tooltips read the file's time when they show, and pictures are
+    // made on worker threads.
     std::vector<TrayCell> cells;
     for (int row = grid_->CurrentRow() + 1; row < grid_->RowCount(); ++row) {
         std::string name = grid_->RowData(row);
         if (name.empty() || name.find('/') != std::string::npos)
             break;
-        TrayCell cell;
-        cell.toolTip = TextToQString(FileDateTimeText(state_.ImageFolder + name).value_or(""));
-        cell.fileName = PathToQString(name);
-        cell.file = std::move(name);
-        cells.push_back(std::move(cell));
+        cells.push_back({ PathToQString(name), std::move(name) });
     }
 
     pctTray->hide();
@@ -446,19 +448,21 @@ void frmMain::ShowThumbnails()
 
 void frmMain::LoadThumbnails(int start)
 {
+    std::vector<TrayRequest> batch;
     for (int k = start; k < start + kThumbnailBatch && k < pctTray->CellCount(); ++k) {
         // A cell whose file gave no picture is tried again whenever a batch reaches it.
-        if (pctTray->HasPicture(k))
-            continue;
-        pctTray->SetPicture(k, LoadTGAImage(state_.ImageFolder + pctTray->Cell(k).file));
+        if (!pctTray->HasPicture(k) && !pctTray->IsLoading(k))
+            batch.push_back({ k, state_.ImageFolder + pctTray->Cell(k).file });
     }
+    pctTray->RequestPictures(batch);
 }
 
 void frmMain::vscrTray_Change()
 {
     const int v = vscrTray->value();
-    LoadThumbnails(v * kTrayColumns);
+    // The tray moves first, so that the batch knows which of its cells are in sight.
     pctTray->move(0, TwipsToPixels(pctTray->geometry().TrayTopForRow(v)));
+    LoadThumbnails(v * kTrayColumns);
 }
 
 void frmMain::ShowCellInSight(int index)

@@ -1,8 +1,6 @@
 #include "viewer/thumbnail_tray.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -10,50 +8,24 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "export/jpeg_codec.h"
-#include "qt/picture_image.h"
-
 namespace snapvale {
 
 namespace {
 
-// Sixteen rows of three stay unpacked: several times what the pane shows at once, so scrolling
-// back a little does not unpack again.
-constexpr int kUnpackedCells = 4 * kTrayColumns * 4;
-// Packing quality: at thumbnail size the loss does not show.
-constexpr int kPackingQuality = 90;
 // Width of the frame around the focus cell, in pixels.
 constexpr int kFocusFrame = 3;
-
-std::string Pack(const QImage& picture)
-{
-    return EncodeJpeg(PixelsOf(picture), kPackingQuality, ChromaSubsampling::Full);
-}
-
-QImage Unpack(const std::string& packed)
-{
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    if (!DecodeJpeg(packed, width, height, pixels))
-        return {};
-    QImage picture(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * width,
-            static_cast<std::size_t>(width) * 4);
-    return picture;
-}
 
 } // namespace
 
 ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
     : QWidget(parent)
     , geometry_(geometry)
-    , unpacked_(kUnpackedCells)
+    , pictures_(kThumbnailCacheBytes / 1024)
 {
     setObjectName("pctTray");
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    connect(&loader_, &ThumbnailLoader::Loaded, this, &ThumbnailTray::Loaded);
 }
 
 QSize ThumbnailTray::PictureSize() const
@@ -63,8 +35,9 @@ QSize ThumbnailTray::PictureSize() const
 
 void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
 {
+    loader_.Clear();
     cells_ = std::move(cells);
-    unpacked_.clear();
+    pictures_.clear();
     focusCell_ = cells_.empty() ? -1 : 0;
     update();
 }
@@ -88,42 +61,50 @@ QRect ThumbnailTray::CellRect(int index) const
     return PictureRect(index).united(LabelRect(index));
 }
 
-void ThumbnailTray::SetPicture(int index, const QImage& picture)
+void ThumbnailTray::SetToolTipSource(std::function<QString(const TrayCell&)> source)
 {
-    if (index < 0 || index >= CellCount())
-        return;
-    unpacked_.remove(index);
-    std::string& packed = cells_[static_cast<std::size_t>(index)].packedPicture;
-    packed.clear();
-    if (!picture.isNull()) {
-        QImage scaled =
-            picture.scaled(PictureSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                .convertToFormat(QImage::Format_RGB32);
-        packed = Pack(scaled);
-        // What was just decoded is what the pane shows next; keep it at hand.
-        unpacked_.insert(index, new QImage(std::move(scaled)));
-    }
-    update(PictureRect(index));
+    toolTipSource_ = std::move(source);
 }
 
-void ThumbnailTray::ClearPictures()
+QString ThumbnailTray::ToolTip(int index) const
 {
-    for (TrayCell& cell : cells_)
-        cell.packedPicture.clear();
-    unpacked_.clear();
-    update();
+    if (index < 0 || index >= CellCount() || !toolTipSource_)
+        return {};
+    return toolTipSource_(Cell(index));
+}
+
+void ThumbnailTray::RequestPictures(const std::vector<TrayRequest>& requests)
+{
+    loader_.DropQueued([this](int cell) { return !InSight(cell); });
+    for (const bool inSight : { true, false })
+        for (const TrayRequest& request : requests)
+            if (request.cell >= 0 && request.cell < CellCount() && InSight(request.cell) == inSight
+                && !HasPicture(request.cell) && !IsLoading(request.cell))
+                loader_.Queue(request.cell, request.path, PictureSize());
+}
+
+void ThumbnailTray::Loaded(int index, const QImage& thumbnail)
+{
+    if (!thumbnail.isNull()) {
+        const auto cost = static_cast<int>(std::max<qsizetype>(1, thumbnail.sizeInBytes() / 1024));
+        pictures_.insert(index, new QImage(thumbnail), cost);
+    }
+    update(PictureRect(index));
+    emit CellLoaded(index);
 }
 
 QImage ThumbnailTray::Thumbnail(int index) const
 {
-    if (index < 0 || index >= CellCount() || !HasPicture(index))
-        return {};
-    if (const QImage* picture = unpacked_.object(index))
-        return *picture;
-    auto* picture = new QImage(Unpack(Cell(index).packedPicture));
-    const QImage result = *picture;
-    unpacked_.insert(index, picture);
-    return result;
+    // Looking a picture up keeps it in the cache longest.
+    const QImage* picture = pictures_.object(index);
+    return picture ? *picture : QImage();
+}
+
+bool ThumbnailTray::InSight(int index) const
+{
+    // The tray moves within its parent, which shows the part of it in sight.
+    const QRect pane = parentWidget() ? QRect(-pos(), parentWidget()->size()) : rect();
+    return PictureRect(index).intersects(pane);
 }
 
 QRect ThumbnailTray::PictureRect(int index) const
@@ -159,10 +140,10 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
     const int last = std::min(CellCount() - 1, (lastRow + 1) * kTrayColumns - 1);
     for (int i = first; i <= last; ++i) {
         const TrayCell& cell = cells_[static_cast<std::size_t>(i)];
-        if (HasPicture(i)) {
-            painter.drawImage(PictureRect(i).topLeft(), Thumbnail(i));
+        if (const QImage* picture = pictures_.object(i)) {
+            painter.drawImage(PictureRect(i).topLeft(), *picture);
         } else {
-            // A file that gave no picture still shows where its cell is.
+            // A cell still waiting for its picture, or whose file gave none, shows where it is.
             painter.setPen(palette().color(QPalette::Mid));
             painter.drawRect(PictureRect(i).adjusted(2, 2, -3, -3));
             painter.setPen(palette().color(QPalette::WindowText));
@@ -258,8 +239,10 @@ bool ThumbnailTray::event(QEvent* event)
         return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const int cell = CellAt(help->pos());
-    if (cell >= 0 && PictureRect(cell).contains(help->pos()) && !Cell(cell).toolTip.isEmpty())
-        QToolTip::showText(help->globalPos(), Cell(cell).toolTip, this, PictureRect(cell));
+    const QString text =
+        cell >= 0 && PictureRect(cell).contains(help->pos()) ? ToolTip(cell) : QString();
+    if (!text.isEmpty())
+        QToolTip::showText(help->globalPos(), text, this, PictureRect(cell));
     else
         QToolTip::hideText();
     return true;

@@ -3,11 +3,15 @@
 // pctTray: the thumbnail cells of one date, three to a row, each a picture stretched to the
 // cell with the file name under it and the file's date and time as its tooltip. One widget
 // lays out and paints all cells itself, so a date of thousands of files costs no more widgets
-// than a date of one; it keeps per cell only the name, the tooltip and the picture already
-// scaled to the cell. Scaled pictures are kept JPEG-packed (a tenth of their size) with the
-// ones shown last unpacked, so a date of thousands of screenshots scrolled end to end stays
-// small in memory.
+// than a date of one.
+//
+// Pictures are made on worker threads (ThumbnailLoader) and arrive one by one; a cell shows its
+// outline until its picture is there. The tray keeps scaled pictures in a cache of fixed size
+// (kThumbnailCacheBytes, the least recently painted go first), so a date of any number of files
+// scrolled end to end stays small in memory; a cell whose picture went is made again when it
+// comes back into sight.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,17 +20,25 @@
 #include <QString>
 #include <QWidget>
 
+#include "viewer/thumbnail_loader.h"
 #include "viewer/tray_geometry.h"
 
 namespace snapvale {
+
+// Room for about 500 thumbnails at the design cell size of 208 x 160, some 170 rows.
+inline constexpr int kThumbnailCacheBytes = 64 << 20;
 
 struct TrayCell
 {
     QString fileName; // the label's caption
     std::string file; // the same name as the file system spells it, decoded for the cell
-    QString toolTip;
-    // The picture at the cell's size, JPEG-packed; empty while not decoded or undecodable.
-    std::string packedPicture;
+};
+
+// A cell whose picture is wanted, with the full path of its file.
+struct TrayRequest
+{
+    int cell;
+    std::string path;
 };
 
 class ThumbnailTray : public QWidget
@@ -40,17 +52,23 @@ public:
     // The size in pixels a cell's picture is scaled to.
     QSize PictureSize() const;
 
-    // Replaces all cells (names and tooltips; no pictures).
+    // Replaces all cells (names only, no pictures); work for the old cells is dropped.
     void SetCells(std::vector<TrayCell> cells);
     int CellCount() const { return static_cast<int>(cells_.size()); }
     const TrayCell& Cell(int index) const { return cells_[static_cast<std::size_t>(index)]; }
-    bool HasPicture(int index) const { return !Cell(index).packedPicture.empty(); }
-    // Shows `picture` in the cell, scaled once, smoothly, to the cell's size; a null picture
-    // leaves the cell empty.
-    void SetPicture(int index, const QImage& picture);
+    // Where a cell's tooltip text comes from, asked when the tooltip shows.
+    void SetToolTipSource(std::function<QString(const TrayCell&)> source);
+    QString ToolTip(int index) const;
+
+    // Has the pictures of `requests` made: those of cells in sight first, then the rest. Queued
+    // work for cells now out of sight is dropped.
+    void RequestPictures(const std::vector<TrayRequest>& requests);
+    bool HasPicture(int index) const { return pictures_.contains(index); }
+    // Whether the cell's picture is being made.
+    bool IsLoading(int index) const { return loader_.IsPending(index); }
+    bool IsLoading() const { return !loader_.IsIdle(); }
     // The cell's picture as shown (at the cell's size), or a null image.
     QImage Thumbnail(int index) const;
-    void ClearPictures();
 
     // The cell the keys act on, shown with a frame while the tray has the focus; -1 when there
     // are no cells. Arrows move it, Home and End go to the ends, Enter opens it as a click does.
@@ -58,6 +76,8 @@ public:
     // Moves the focus cell to `index` (kept within the cells) and reports it.
     void SetFocusCell(int index);
 
+    // Whether any part of the cell's picture lies in the pane.
+    bool InSight(int index) const;
     // The cell under a point of this widget, or -1.
     int CellAt(const QPoint& position) const;
     // The cell's picture and label areas in this widget's pixels.
@@ -68,6 +88,8 @@ signals:
     void CellClicked(int index);
     // The focus cell moved; the tray's owner scrolls it into sight.
     void FocusCellChanged(int index);
+    // A cell's picture was made (or its file gave none) and is shown.
+    void CellLoaded(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -78,14 +100,17 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void Loaded(int index, const QImage& thumbnail);
     // The picture and label of the cell, where its focus frame goes.
     QRect CellRect(int index) const;
 
     TrayGeometry geometry_;
     std::vector<TrayCell> cells_;
     int focusCell_ = -1;
-    // Unpacked pictures of the cells shown last, by cell index.
-    mutable QCache<int, QImage> unpacked_;
+    std::function<QString(const TrayCell&)> toolTipSource_;
+    // Pictures at the cell's size by cell index, their cost in kilobytes.
+    mutable QCache<int, QImage> pictures_;
+    ThumbnailLoader loader_;
 };
 
 } // namespace snapvale

@@ -1,18 +1,27 @@
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "support/main_window_fixture.h"
+#include "support/tga_writer.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"
+#include "viewer/thumbnail_loader.h"
 #include "viewer/thumbnail_tray.h"
 
 namespace snapvale {
 namespace {
 
+using test::TGAImage;
+using test::TGALayout;
 using test::WriteScreenshot;
 
 class Viewer : public ::testing::Test, public test::MainWindowFixture
@@ -35,6 +44,17 @@ protected:
     {
         return window().findChild<QLabel*>("lblFileDate")->text().toStdString();
     }
+    // Waits, a signal at a time and within a deadline, until every picture asked for is in.
+    bool PicturesArrive()
+    {
+        const QDeadlineTimer deadline(std::chrono::seconds(60));
+        while (tray().IsLoading()) {
+            QSignalSpy arrived(&tray(), &ThumbnailTray::CellLoaded);
+            if (!arrived.wait(static_cast<int>(deadline.remainingTime())))
+                return false;
+        }
+        return true;
+    }
     std::vector<bool> Decoded()
     {
         std::vector<bool> decoded;
@@ -54,8 +74,14 @@ TEST_F(Viewer, DateShowsItsThumbnailsAndDecodesTheFirstNine)
     EXPECT_EQ(view().pos(), QPoint(176, 584));
     ASSERT_EQ(tray().CellCount(), 12);
     EXPECT_EQ(tray().Cell(4).fileName.toStdString(), "f04.tga");
-    EXPECT_EQ(tray().Cell(4).toolTip.toStdString(), "2004/05/17 21:07:04");
+    EXPECT_EQ(tray().ToolTip(4).toStdString(), "2004/05/17 21:07:04");
+    // The pictures are made off the UI thread: the cells show their outlines first.
+    EXPECT_FALSE(tray().HasPicture(0));
+    EXPECT_TRUE(tray().IsLoading(8));
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }));
+    const QImage shown = tray().grab(tray().PictureRect(3)).toImage();
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), tray().Thumbnail(3));
     EXPECT_EQ(tray().Thumbnail(0).size(), tray().PictureSize());
     EXPECT_EQ(tray().PictureSize(), QSize(208, 160));
     EXPECT_TRUE(scrollBar().isEnabled());
@@ -68,11 +94,14 @@ TEST_F(Viewer, ScrollingMovesByRowsAndDecodesLazily)
     WriteDate(13);
     Open();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    ASSERT_TRUE(PicturesArrive());
     scrollBar().setValue(1);
     EXPECT_EQ(tray().y(), -177);
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0 }));
     scrollBar().setValue(4);
     EXPECT_EQ(tray().y(), -4 * 177);
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_TRUE(tray().HasPicture(12));
 }
 
@@ -89,8 +118,66 @@ TEST_F(Viewer, CellsFollowTheDateShown)
     EXPECT_FALSE(scrollBar().isEnabled()) << "two rows fit the pane";
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     EXPECT_EQ(tray().CellCount(), 12);
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }))
         << "nothing is kept between dates";
+}
+
+// Pictures still being made for a date no longer shown never reach the new date's cells.
+TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
+{
+    WriteDate(12, 17, "a");
+    WriteDate(5, 16, "b");
+    Open();
+    // Each arrival with the blue level of its picture, which is the day of its file.
+    std::vector<std::pair<int, int>> arrivals;
+    QObject::connect(&tray(), &ThumbnailTray::CellLoaded, [this, &arrivals](int cell) {
+        arrivals.emplace_back(cell, qBlue(tray().Thumbnail(cell).pixel(4, 4)));
+    });
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    ASSERT_TRUE(tray().IsLoading(8));
+    window().grid().SetCurrentRow(RowOf("2004/05/16"));
+    ASSERT_TRUE(PicturesArrive());
+    std::sort(arrivals.begin(), arrivals.end()); // workers finish in any order
+    EXPECT_EQ(arrivals,
+        (std::vector<std::pair<int, int>>{
+            { 0, 16 }, { 1, 16 }, { 2, 16 }, { 3, 16 }, { 4, 16 } }));
+    EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1 }));
+}
+
+// Closing the window waits for the pictures already being made, one a worker at most, never for
+// the rest of the batch.
+TEST_F(Viewer, QuittingWithPicturesPendingEndsPromptly)
+{
+    // Nine large pictures: grey runs, quick to read for their size.
+    TGALayout layout;
+    layout.imageType = 11;
+    layout.pixelDepth = 8;
+    layout.width = layout.height = 4096;
+    layout.pixelData = std::vector<std::uint8_t>();
+    for (int run = 0; run < 4096 * 4096 / 128; ++run)
+        layout.pixelData->insert(layout.pixelData->end(), { 0xFF, static_cast<std::uint8_t>(run) });
+    const auto first = images.path() / "large0.tga";
+    ASSERT_TRUE(test::WriteTGAFile(first, test::WriteTGA(TGAImage{}, layout)));
+    test::SetLocalModificationTime(first, 2004, 5, 17);
+    for (int i = 1; i < kThumbnailBatch; ++i)
+        std::filesystem::create_hard_link(
+            first, images.path() / ("large" + std::to_string(i) + ".tga"));
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_FALSE(MakeThumbnail(first.string(), QSize(208, 160)).isNull());
+    const qint64 one = clock.elapsed();
+
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    ASSERT_TRUE(tray().IsLoading(kThumbnailBatch - 1));
+    clock.restart();
+    Close();
+    const qint64 closing = clock.elapsed();
+    // Each running job may take twice as long as one alone on a busy machine; waiting for the
+    // whole batch takes several times more.
+    EXPECT_LT(closing, 5 * one) << "one picture takes " << one << " ms";
 }
 
 TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
@@ -102,7 +189,8 @@ TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     ASSERT_EQ(tray().CellCount(), 3);
     EXPECT_EQ(tray().Cell(0).fileName.toStdString(), "broken.tga");
-    EXPECT_EQ(tray().Cell(0).toolTip.toStdString(), "2004/05/17 09:30:00");
+    EXPECT_EQ(tray().ToolTip(0).toStdString(), "2004/05/17 09:30:00");
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 0, 1, 1 }));
 }
 
@@ -147,6 +235,7 @@ TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
     Open();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     ASSERT_EQ(tray().CellCount(), 1);
+    ASSERT_TRUE(PicturesArrive());
     EXPECT_TRUE(tray().HasPicture(0));
     window().grid().SetCurrentRow(RowOf("2004/05/17") + 1);
     EXPECT_TRUE(view().HasPicture());
@@ -160,7 +249,7 @@ TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
     std::filesystem::remove(images.path() / "f01.tga");
     window().grid().SetCurrentRow(0);
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    EXPECT_EQ(tray().Cell(1).toolTip.toStdString(), "");
+    EXPECT_EQ(tray().ToolTip(1).toStdString(), "");
     window().grid().SetCurrentRow(RowOf("f01.tga"));
     EXPECT_EQ(Caption(), "Snapvale - f01.tga");
     EXPECT_FALSE(view().HasPicture());

@@ -1,0 +1,91 @@
+#include "viewer/thumbnail_loader.h"
+
+#include <algorithm>
+
+#include <QThread>
+
+#include "qt/picture_image.h"
+#include "tga/tga_loader.h"
+#include "viewer/box_reduce.h"
+
+namespace snapvale {
+
+QImage MakeThumbnail(const std::string& path, QSize size)
+{
+    std::optional<Picture> picture = LoadTGA(path);
+    if (!picture)
+        return {};
+    // Averaging whole blocks first leaves the smooth scale a picture of about twice the cell.
+    const int factor = BoxFactor(picture->width(), picture->height(), size.width(), size.height());
+    if (factor > 1) {
+        if (std::optional<Picture> reduced = BoxReduce(*picture, factor))
+            picture = std::move(reduced);
+    }
+    return ToQImage(std::move(*picture))
+        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+ThumbnailLoader::ThumbnailLoader(QObject* parent)
+    : QObject(parent)
+{
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+}
+
+ThumbnailLoader::~ThumbnailLoader()
+{
+    queue_.clear();
+    // Running jobs post their results to this object, which must outlive them.
+    pool_.waitForDone();
+}
+
+void ThumbnailLoader::Queue(int cell, std::string path, QSize size)
+{
+    queue_.push_back({ cell, std::move(path), size });
+    StartJobs();
+}
+
+void ThumbnailLoader::Clear()
+{
+    queue_.clear();
+    running_.clear();
+    ++generation_;
+}
+
+bool ThumbnailLoader::IsPending(int cell) const
+{
+    return std::find(running_.begin(), running_.end(), cell) != running_.end()
+        || std::any_of(
+            queue_.begin(), queue_.end(), [cell](const Job& job) { return job.cell == cell; });
+}
+
+void ThumbnailLoader::StartJobs()
+{
+    // The queue stays here until a worker is free, so it can still be reordered and dropped.
+    while (!queue_.empty() && started_ < pool_.maxThreadCount()) {
+        Job job = std::move(queue_.front());
+        queue_.pop_front();
+        running_.push_back(job.cell);
+        ++started_;
+        const unsigned generation = generation_;
+        pool_.start([this, generation, job = std::move(job)] {
+            const QImage thumbnail = MakeThumbnail(job.path, job.size);
+            QMetaObject::invokeMethod(
+                this, [=, this] { Finished(generation, job.cell, thumbnail); },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void ThumbnailLoader::Finished(unsigned generation, int cell, const QImage& thumbnail)
+{
+    --started_;
+    const auto running = std::find(running_.begin(), running_.end(), cell);
+    if (generation == generation_ && running != running_.end()) {
+        running_.erase(running);
+        emit Loaded(cell, thumbnail);
+    }
+    StartJobs();
+}
+
+} // namespace snapvale

@@ -1,0 +1,71 @@
+#pragma once
+
+// Makes thumbnails on worker threads: each file decoded and scaled to its cell off the UI
+// thread, the result handed back on the UI thread. The work waits in a queue of the loader's own
+// and at most one job a worker runs at a time, so work that is no longer wanted (a date no longer
+// shown, a cell scrolled out of sight) is dropped before it starts, and ending the loader waits
+// only for the few jobs already running, never for the queue.
+
+#include <deque>
+#include <string>
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QThreadPool>
+
+namespace snapvale {
+
+// The picture of the TGA file at `path` scaled smoothly to `size` (aspect not kept), as
+// Format_RGB32; a null image when the file gives no picture. Safe on any thread.
+QImage MakeThumbnail(const std::string& path, QSize size);
+
+class ThumbnailLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ThumbnailLoader(QObject* parent = nullptr);
+    // Drops the queue and waits for the jobs already running.
+    ~ThumbnailLoader() override;
+
+    // Queues the thumbnail of cell `cell` after what is queued.
+    void Queue(int cell, std::string path, QSize size);
+    // Drops every queued cell for which `drop` is true.
+    template <typename Predicate> void DropQueued(Predicate drop);
+    // Drops the queue and forgets the jobs running: their results are never delivered. For a new
+    // set of cells.
+    void Clear();
+
+    // Whether the cell is queued or its job is running (and will be delivered).
+    bool IsPending(int cell) const;
+    bool IsIdle() const { return queue_.empty() && running_.empty(); }
+
+signals:
+    // On the UI thread: the cell's thumbnail, null when its file gives no picture.
+    void Loaded(int cell, const QImage& thumbnail);
+
+private:
+    struct Job
+    {
+        int cell;
+        std::string path;
+        QSize size;
+    };
+
+    void StartJobs();
+    void Finished(unsigned generation, int cell, const QImage& thumbnail);
+
+    QThreadPool pool_;
+    std::deque<Job> queue_;
+    std::deque<int> running_; // cells of jobs running for the current set
+    int started_ = 0; // jobs running, for any set
+    unsigned generation_ = 0; // the current set of cells
+};
+
+template <typename Predicate> void ThumbnailLoader::DropQueued(Predicate drop)
+{
+    std::erase_if(queue_, [&drop](const Job& job) { return drop(job.cell); });
+}
+
+} // namespace snapvale

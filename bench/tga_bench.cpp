@@ -13,13 +13,15 @@
 // - For uncompressed files a floor is timed too: reading the file through a buffer and writing
 //   the picture's bytes once.
 //
-// A table of medians with their ratios, and the worst ratios, follows the runs.
+// A table of medians with their ratios, and the worst ratios, follows the runs. Last, a hostile
+// file: 16.8 MB claiming 32767 x 32767 pixels, with the time to answer it and the peak memory.
 //
 //   build/bench/bench/tga_bench [--fresh_memory]
 //   (9 repetitions, interleaved, unless the benchmark flags say otherwise)
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <malloc.h>
@@ -106,6 +108,32 @@ void BM_Floor(benchmark::State& state, Files* files, int width, int height)
         benchmark::DoNotOptimize(picture->data());
         benchmark::ClobberMemory();
     }
+}
+
+double ResidentMegabytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::atof(line.c_str() + std::strlen(field)) / 1024.0;
+    return 0;
+}
+
+// A 16.8 MB run-length file that claims 32767 x 32767 pixels, every packet a 128-pixel run as
+// its size allows: the time to answer it and the peak memory meanwhile.
+void BM_HostileClaim(benchmark::State& state, std::string path)
+{
+    std::ofstream("/proc/self/clear_refs") << "5"; // the peak counts from here
+    const double before = ResidentMegabytes("VmRSS:");
+    bool decoded = false;
+    for (auto _ : state) {
+        const std::optional<snapvale::Picture> picture = snapvale::LoadTGA(path);
+        decoded = picture.has_value();
+        benchmark::DoNotOptimize(picture);
+    }
+    state.counters["decoded"] = decoded;
+    state.counters["peak_rise_MB"] = ResidentMegabytes("VmHWM:") - before;
 }
 
 // Keeps each benchmark's median (or its only run) for the summary.
@@ -240,6 +268,21 @@ int main(int argc, char** argv)
                     ->Unit(benchmark::kMillisecond);
             allFiles.push_back(std::move(files));
         }
+    }
+    {
+        TGALayout layout;
+        layout.imageType = 11;
+        layout.pixelDepth = 8;
+        layout.width = layout.height = 32767;
+        const std::size_t runs = (std::size_t{ 32767 } * 32767 + 127) / 128;
+        layout.pixelData = std::vector<std::uint8_t>();
+        layout.pixelData->reserve(2 * runs);
+        for (std::size_t run = 0; run < runs; ++run)
+            layout.pixelData->insert(layout.pixelData->end(), { 0xFF, 0x80 });
+        const std::string path = (folder.path() / "claim_32767.tga").string();
+        snapvale::test::WriteTGAFile(path, snapvale::test::WriteTGA(TGAImage{}, layout));
+        benchmark::RegisterBenchmark("HostileClaim/32767x32767_16.8MB", BM_HostileClaim, path)
+            ->Unit(benchmark::kMillisecond);
     }
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

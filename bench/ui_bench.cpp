@@ -1,21 +1,33 @@
 // The window as a user meets it: start-up to the filled window with a large folder, the tray
-// of a date with many screenshots (first nine thumbnails painted, one scroll step, memory while
+// of a date with many 1920 x 1080 screenshots (the first nine thumbnails painted after the
+// click, the longest stretch the UI thread is busy while they load, one scroll step, memory while
 // scrolling through), and saving the view as JPEG beside Qt's own JPEG writer.
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
+//
+//   build/bench/bench/ui_bench --benchmark_filter='Tray|Scroll' --benchmark_repetitions=5
+//   build/bench/bench/ui_bench --benchmark_filter=FiveThousand     (alone: it reports peak memory)
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImageWriter>
 #include <QScrollBar>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
@@ -23,6 +35,7 @@
 #include "app/start_up.h"
 #include "export/jpeg_codec.h"
 #include "qt/picture_image.h"
+#include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"
 #include "viewer/image_view.h"
@@ -56,17 +69,27 @@ std::vector<std::uint8_t> Screenshot800x600()
     return snapvale::test::WriteTGA(image, {});
 }
 
-// `count` screenshots of one day: one file and hard links to it, so the folder costs the disk
-// one picture while every name is decoded on its own.
+// `count` screenshots of one day, 1920 x 1080 24-bit run-length as the game writes them: eight
+// different files and hard links to them in turn, so the folder costs the disk eight pictures
+// while every name is decoded on its own.
 void WriteOneDate(const TempFolder& folder, int count)
 {
-    const fs::path first = folder.path() / "shot00000.tga";
-    snapvale::test::WriteTGAFile(first, Screenshot800x600());
-    snapvale::test::SetLocalModificationTime(first, 2004, 5, 17);
-    for (int i = 1; i < count; ++i) {
+    constexpr int kDistinct = 8;
+    for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "shot%05d.tga", i);
-        fs::create_hard_link(first, folder.path() / name);
+        const fs::path file = folder.path() / name;
+        if (i < kDistinct) {
+            snapvale::test::TGALayout layout;
+            layout.imageType = 10;
+            snapvale::test::WriteTGAFile(file,
+                snapvale::test::WriteTGA(snapvale::test::GameScreenshot(1920, 1080, i), layout));
+            snapvale::test::SetLocalModificationTime(file, 2004, 5, 17);
+        } else {
+            char first[32];
+            std::snprintf(first, sizeof first, "shot%05d.tga", i % kDistinct);
+            fs::create_hard_link(folder.path() / first, file);
+        }
     }
 }
 
@@ -114,6 +137,41 @@ void BM_StartUpToFilledWindow(benchmark::State& bench)
 }
 BENCHMARK(BM_StartUpToFilledWindow)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The longest the UI thread keeps an event waiting: another thread posts one every millisecond,
+// stamped with the time it was posted, and the UI thread notes how late each is handled. That is
+// how long a key press or a click would have waited: the longest stretch the thread was busy.
+class UiLag : public QObject
+{
+public:
+    UiLag()
+        : probe_([this] {
+            while (!stop_) {
+                const auto posted = std::chrono::steady_clock::now();
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, posted] {
+                        const std::chrono::duration<double, std::milli> late =
+                            std::chrono::steady_clock::now() - posted;
+                        longest = std::max(longest, late.count());
+                    },
+                    Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        })
+    {
+    }
+    ~UiLag() override
+    {
+        stop_ = true;
+        probe_.join();
+    }
+    double longest = 0; // milliseconds
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::thread probe_;
+};
+
 class TrayFixture
 {
 public:
@@ -126,57 +184,147 @@ public:
         QCoreApplication::processEvents();
         tray = window->findChild<snapvale::ThumbnailTray*>("pctTray");
         scrollBar = window->findChild<QScrollBar*>("vscrTray");
+        tray->installEventFilter(&paints);
+        QObject::connect(
+            tray, &snapvale::ThumbnailTray::CellLoaded, &paints, [this] { paints.Arrived(); });
     }
+    // Clicks the date (selects the root first, so that the date's tray is filled anew).
     void SelectDate()
     {
         window->grid().SetCurrentRow(0);
         window->grid().SetCurrentRow(1);
-        tray->repaint();
     }
+    // Runs the event loop until the cells in sight have their pictures and the tray has painted
+    // since the last one came; false past the deadline.
+    bool WaitForCellsInSight()
+    {
+        if (Done())
+            return true;
+        QEventLoop loop;
+        paints.check = [this, &loop] {
+            if (Done())
+                loop.quit();
+        };
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        paints.check = nullptr;
+        return Done();
+    }
+    bool Done() const
+    {
+        if (paints.lastPaint <= paints.lastArrival)
+            return false;
+        for (int i = 0; i < tray->CellCount(); ++i)
+            if (tray->InSight(i) && tray->IsLoading(i))
+                return false;
+        return true;
+    }
+
+    // Orders the tray's paints and the thumbnails' arrivals.
+    struct PaintWatch : QObject
+    {
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint) {
+                lastPaint = ++events;
+                // Checked once the paint is over.
+                if (check)
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            if (check)
+                                check();
+                        },
+                        Qt::QueuedConnection);
+            }
+            return false;
+        }
+        void Arrived() { lastArrival = ++events; }
+        long events = 0;
+        long lastPaint = 0;
+        long lastArrival = 0;
+        std::function<void()> check;
+    };
 
     TempFolder images;
     std::unique_ptr<Window> setup;
     std::unique_ptr<snapvale::frmMain> window;
     snapvale::ThumbnailTray* tray = nullptr;
     QScrollBar* scrollBar = nullptr;
+    PaintWatch paints;
 };
 
-void BM_SelectDateFirstNinePainted(benchmark::State& bench)
+// From the click on a date of 1,000 screenshots until its first nine thumbnails are painted;
+// besides the time, the click's own handling and the longest stretch the UI thread was busy
+// while the thumbnails came in.
+void BM_TrayFirstNinePainted(benchmark::State& bench)
 {
     TrayFixture fixture(1000);
-    for (auto _ : bench)
+    double longestClick = 0;
+    double longestStretch = 0;
+    for (auto _ : bench) {
+        QElapsedTimer click;
+        click.start();
         fixture.SelectDate();
+        longestClick = std::max(longestClick, click.nsecsElapsed() / 1e6);
+        const UiLag lag;
+        if (!fixture.WaitForCellsInSight())
+            bench.SkipWithError("the first thumbnails did not arrive");
+        longestStretch = std::max(longestStretch, lag.longest);
+    }
     bench.counters["cells"] = fixture.tray->CellCount();
+    bench.counters["click_ms"] = longestClick;
+    bench.counters["longest_busy_ms"] = longestStretch;
 }
-BENCHMARK(BM_SelectDateFirstNinePainted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrayFirstNinePainted)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One scroll step to a row whose cells have no pictures yet: the scroll bar's change handled and
+// the pane painted (its new cells show their outlines until their pictures arrive, which is not
+// timed).
 void BM_ScrollOneRow(benchmark::State& bench)
 {
     TrayFixture fixture(1000);
     fixture.SelectDate();
+    fixture.WaitForCellsInSight();
     int row = 0;
+    double longestStretch = 0;
     for (auto _ : bench) {
-        // Every step reaches a row whose three cells have not been decoded yet.
         if (row == fixture.scrollBar->maximum()) {
             bench.PauseTiming();
             fixture.SelectDate();
+            fixture.WaitForCellsInSight();
             row = 0;
             bench.ResumeTiming();
         }
         fixture.scrollBar->setValue(++row);
         fixture.tray->parentWidget()->repaint();
+        bench.PauseTiming();
+        const UiLag lag;
+        fixture.WaitForCellsInSight();
+        longestStretch = std::max(longestStretch, lag.longest);
+        bench.ResumeTiming();
     }
+    bench.counters["longest_busy_ms"] = longestStretch;
 }
-BENCHMARK(BM_ScrollOneRow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollOneRow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A date of 5,000 scrolled from top to bottom a row at a time, each step waiting until the
+// cells in sight have their pictures; the peak resident memory of the process meanwhile.
 void BM_ScrollThroughFiveThousand(benchmark::State& bench)
 {
     TrayFixture fixture(5000);
+    // Counts the peak from here ("5" resets it).
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const double before = ResidentMegabytes("VmRSS:");
     for (auto _ : bench) {
         fixture.SelectDate();
-        for (int row = 1; row <= fixture.scrollBar->maximum(); ++row)
+        fixture.WaitForCellsInSight();
+        for (int row = 1; row <= fixture.scrollBar->maximum(); ++row) {
             fixture.scrollBar->setValue(row);
+            fixture.WaitForCellsInSight();
+        }
     }
+    bench.counters["resident_before_MB"] = before;
     bench.counters["resident_MB"] = ResidentMegabytes("VmRSS:");
     bench.counters["peak_resident_MB"] = ResidentMegabytes("VmHWM:");
 }

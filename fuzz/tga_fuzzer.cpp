@@ -18,13 +18,14 @@
 
 namespace {
 
-// One file for the run's inputs, removed when the run ends.
+// One file for the run's inputs, removed when the run ends. It lives in memory where the system
+// offers a folder for that: rewriting a file on disk for every input would make the disk the
+// fuzzer's pace.
 class ScratchFile
 {
 public:
     ScratchFile()
-        : path_(std::filesystem::temp_directory_path()
-            / ("tga_fuzz_" + std::to_string(::getpid()) + ".tga"))
+        : path_(Folder() / ("tga_fuzz_" + std::to_string(::getpid()) + ".tga"))
     {
     }
     ~ScratchFile()
@@ -42,6 +43,14 @@ public:
     }
 
 private:
+    static std::filesystem::path Folder()
+    {
+        std::error_code error;
+        if (std::filesystem::is_directory("/dev/shm", error))
+            return "/dev/shm";
+        return std::filesystem::temp_directory_path();
+    }
+
     std::filesystem::path path_;
 };
 

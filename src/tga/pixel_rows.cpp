@@ -74,19 +74,41 @@ void Convert32(const std::uint8_t* src, std::uint32_t* dst, int count, const std
 #if SNAPVALE_HAVE_SSSE3
 // Most of the decoding time of a 24-bit screenshot is this loop; one byte shuffle widens four
 // pixels at a time.
+template <bool Streaming>
 __attribute__((target("ssse3"))) void Convert24Ssse3(
     const std::uint8_t* src, std::uint32_t* dst, int count, const std::uint32_t* colours)
 {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
     int x = 0;
+    // Streaming stores need 16-byte alignment.
+    if constexpr (Streaming)
+        for (; x < count && (reinterpret_cast<std::uintptr_t>(dst + x) & 15) != 0; ++x, src += 3)
+            Convert24(src, dst + x, 1, colours);
     // A 16-byte load covers 4 pixels and 4 more bytes, so it stops 6 pixels before the end.
     for (; x + 6 <= count; x += 4, src += 12) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
-            _mm_or_si128(_mm_shuffle_epi8(bytes, spread), opaque));
+        const __m128i words = _mm_or_si128(_mm_shuffle_epi8(bytes, spread), opaque);
+        if constexpr (Streaming)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dst + x), words);
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), words);
     }
     Convert24(src, dst + x, count - x, colours);
+}
+
+void Convert32Streaming(
+    const std::uint8_t* src, std::uint32_t* dst, int count, const std::uint32_t* colours)
+{
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
+    int x = 0;
+    for (; x < count && (reinterpret_cast<std::uintptr_t>(dst + x) & 15) != 0; ++x, src += 4)
+        Convert32(src, dst + x, 1, colours);
+    for (; x + 4 <= count; x += 4, src += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + x), _mm_or_si128(bytes, opaque));
+    }
+    Convert32(src, dst + x, count - x, colours);
 }
 #endif
 
@@ -94,8 +116,9 @@ __attribute__((target("ssse3"))) void Convert24Ssse3(
 
 namespace snapvale {
 
-PixelConverter PixelConverterFor(int bitCount)
+PixelConverter PixelConverterFor(int bitCount, Stores stores)
 {
+    [[maybe_unused]] const bool streaming = stores == Stores::Streaming;
     switch (bitCount) {
     case 8:
         return Convert8;
@@ -104,14 +127,25 @@ PixelConverter PixelConverterFor(int bitCount)
     case 24:
 #if SNAPVALE_HAVE_SSSE3
         if (__builtin_cpu_supports("ssse3"))
-            return Convert24Ssse3;
+            return streaming ? Convert24Ssse3<true> : Convert24Ssse3<false>;
 #endif
         return Convert24;
     case 32:
+#if SNAPVALE_HAVE_SSSE3
+        if (streaming)
+            return Convert32Streaming;
+#endif
         return Convert32;
     default:
         return nullptr;
     }
+}
+
+void FinishStreamingStores()
+{
+#if SNAPVALE_HAVE_SSSE3
+    _mm_sfence(); // the streaming stores are seen before the picture is handed on
+#endif
 }
 
 std::array<std::uint32_t, 256> ColourWords(const RGBQuad (&table)[256])

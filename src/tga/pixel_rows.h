@@ -17,8 +17,17 @@ namespace snapvale {
 using PixelConverter = void (*)(
     const std::uint8_t* src, std::uint32_t* dst, int count, const std::uint32_t* colours);
 
-// The converter for 8-, 16-, 24- or 32-bit pixels; nullptr for any other depth.
-PixelConverter PixelConverterFor(int bitCount);
+enum class Stores {
+    Cached, // for short stretches, and words read again soon
+    // For whole rows of a picture not read again during the decode: written around the cache
+    // where the processor can, which spares reading each line of the picture in first.
+    Streaming,
+};
+
+// The converter for 8-, 16-, 24- or 32-bit pixels; nullptr for any other depth. After streaming
+// converters, FinishStreamingStores must run before the picture is handed on.
+PixelConverter PixelConverterFor(int bitCount, Stores stores = Stores::Cached);
+void FinishStreamingStores();
 
 // The colour table as opaque words.
 std::array<std::uint32_t, 256> ColourWords(const RGBQuad (&table)[256]);

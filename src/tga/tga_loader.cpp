@@ -331,7 +331,9 @@ struct PictureRows
 bool DecodePlainPixels(ByteReader& reader, const PictureRows& out, const Rows& rows, bool mirrored,
     const std::uint32_t* colours, int depth)
 {
-    const PixelConverter convert = PixelConverterFor(depth);
+    // A mirrored row is read back at once; others are not read again during the decode.
+    const Stores stores = mirrored ? Stores::Cached : Stores::Streaming;
+    const PixelConverter convert = PixelConverterFor(depth, stores);
     const int width = static_cast<int>(out.width);
     for (int y = 0; y < out.height; ++y) {
         std::uint32_t* const row = out.Row(y);
@@ -348,6 +350,8 @@ bool DecodePlainPixels(ByteReader& reader, const PictureRows& out, const Rows& r
         if (mirrored)
             std::reverse(row, row + width);
     }
+    if (stores == Stores::Streaming)
+        FinishStreamingStores();
     return true;
 }
 

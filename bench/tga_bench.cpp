@@ -3,26 +3,30 @@
 // uncompressed, 24-bit run-length, 32-bit uncompressed and 8-bit colour-mapped run-length, written
 // bottom-up as games write them).
 //
-// - Each screenshot is several different files on disk, decoded in turn, so no call finds the
-//   file of the call before in the CPU's caches.
+// - Each screenshot is several different files on disk. One iteration decodes with each decoder
+//   once, each on another file than the call before it, in an order that turns with every
+//   iteration; so the decoders meet the same machine moment by moment, and none finds the file
+//   of the call before in the CPU's caches.
 // - Every call decodes afresh. The allocator behaves as in the program, recycling large blocks
 //   that were freed; with --fresh_memory it takes every large block fresh from the system, as
 //   for a first decode, so that the cost of touching new pages counts for every decoder.
-// - Repetitions of all benchmarks are run in random order, so a busy moment of the shared machine
-//   does not fall on one decoder only.
-// - For uncompressed files a floor is timed too: reading the file through a buffer and writing
-//   the picture's bytes once.
+// - For uncompressed files a floor is timed the same way: reading the file through a buffer and
+//   writing the picture's words once, into a block allocated as the decoder allocates its
+//   picture.
 //
-// A table of medians with their ratios, and the worst ratios, follows the runs. Last, a hostile
-// file: 16.8 MB claiming 32767 x 32767 pixels, with the time to answer it and the peak memory.
+// Each call's wall and CPU time is kept; a table of the medians over all calls, with their ratios
+// and the worst ratios, follows the runs. Last, a hostile file: 16.8 MB claiming 32767 x 32767
+// pixels, with the time to answer it and the rise in peak memory.
 //
 //   build/bench/bench/tga_bench [--fresh_memory]
-//   (9 repetitions, interleaved, unless the benchmark flags say otherwise)
+//   (5 repetitions in random order unless the benchmark flags say otherwise)
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <malloc.h>
 #include <map>
@@ -54,60 +58,136 @@ struct Form
 constexpr Form kForms[] = { { "24raw", 2, 24 }, { "24rle", 10, 24 }, { "32raw", 2, 32 },
     { "8cmrle", 9, 8 } };
 constexpr int kSizes[][2] = { { 640, 480 }, { 800, 600 }, { 1920, 1080 } };
-// Files per screenshot, decoded in turn.
+// Files per screenshot.
 constexpr int kFilesEach = 4;
 
-// The files of one screenshot, taken in turn.
-class Files
-{
-public:
-    void Add(std::string path) { paths_.push_back(std::move(path)); }
-    const std::string& Next() { return paths_[next_++ % paths_.size()]; }
+enum Decoder { Ours, Stb, Floor, kDecoders };
+constexpr const char* kDecoderNames[kDecoders] = { "LoadTGA", "stbi_load", "floor" };
 
-private:
-    std::vector<std::string> paths_;
-    std::size_t next_ = 0;
+// Milliseconds of every call, by screenshot and decoder.
+struct Calls
+{
+    std::vector<double> wall[kDecoders];
+    std::vector<double> cpu[kDecoders];
 };
 
-void BM_LoadTGA(benchmark::State& state, Files* files)
+struct Screenshot
 {
+    std::string name;
+    int width = 0;
+    int height = 0;
+    bool floor = false; // uncompressed: the floor is timed too
+    std::vector<std::string> files;
+    Calls calls;
+};
+
+double ThreadCpuMilliseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void DecodeOurs(const std::string& path, int, int)
+{
+    std::optional<snapvale::Picture> picture = snapvale::LoadTGA(path);
+    if (!picture)
+        std::abort();
+    benchmark::DoNotOptimize(picture->data());
+}
+
+void DecodeStb(const std::string& path, int, int)
+{
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (!pixels)
+        std::abort();
+    benchmark::DoNotOptimize(pixels);
+    stbi_image_free(pixels);
+}
+
+// The least any decoder of the file must do: read it all, and write the picture once.
+void ReadAndWriteOnce(const std::string& path, int width, int height)
+{
+    static std::vector<char> buffer(snapvale::kTGAReadBufferSize);
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(path, std::ios::binary);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())))
+        benchmark::DoNotOptimize(buffer.data());
+    std::optional<snapvale::Picture> picture = snapvale::Picture::Allocate(width, height);
+    std::memset(picture->data(), 0xFF, static_cast<std::size_t>(width) * height * 4);
+    benchmark::DoNotOptimize(picture->data());
+    benchmark::ClobberMemory();
+}
+
+void BM_Decode(benchmark::State& state, Screenshot* shot)
+{
+    using Clock = std::chrono::steady_clock;
+    using Call = void (*)(const std::string&, int, int);
+    const Call calls[kDecoders] = { DecodeOurs, DecodeStb, ReadAndWriteOnce };
+    const int decoders = shot->floor ? kDecoders : Floor;
+    std::size_t turn = 0;
+    std::size_t call = 0;
     for (auto _ : state) {
-        std::optional<snapvale::Picture> picture = snapvale::LoadTGA(files->Next());
-        if (!picture)
-            state.SkipWithError("no picture");
-        benchmark::DoNotOptimize(picture);
+        for (int i = 0; i < decoders; ++i, ++call) {
+            const int decoder = static_cast<int>((turn + static_cast<std::size_t>(i)) % decoders);
+            const std::string& path = shot->files[call % shot->files.size()];
+            const double cpu = ThreadCpuMilliseconds();
+            const Clock::time_point wall = Clock::now();
+            calls[decoder](path, shot->width, shot->height);
+            shot->calls.wall[decoder].push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - wall).count());
+            shot->calls.cpu[decoder].push_back(ThreadCpuMilliseconds() - cpu);
+        }
+        ++turn;
     }
 }
 
-void BM_StbLoad(benchmark::State& state, Files* files)
+double Median(std::vector<double> values)
 {
-    for (auto _ : state) {
-        int width = 0, height = 0, channels = 0;
-        stbi_uc* pixels = stbi_load(files->Next().c_str(), &width, &height, &channels, 4);
-        if (!pixels)
-            state.SkipWithError("stbi_load failed");
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
 }
 
-// The least any decoder of the file must do: read it all, and write the picture once (in a block
-// allocated as the decoder allocates its picture).
-void BM_Floor(benchmark::State& state, Files* files, int width, int height)
+void PrintSummary(
+    const char* clock, const std::vector<std::unique_ptr<Screenshot>>& shots, bool cpu)
 {
-    std::vector<char> buffer(snapvale::kTGAReadBufferSize);
-    for (auto _ : state) {
-        std::ifstream in;
-        in.rdbuf()->pubsetbuf(nullptr, 0);
-        in.open(files->Next(), std::ios::binary);
-        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())))
-            benchmark::DoNotOptimize(buffer.data());
-        std::optional<snapvale::Picture> picture = snapvale::Picture::Allocate(width, height);
-        std::memset(picture->data(), 0xFF,
-            static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-        benchmark::DoNotOptimize(picture->data());
-        benchmark::ClobberMemory();
+    std::printf("\nMedians, %s\n%-18s %10s %10s %9s %10s %10s\n", clock, "file", "LoadTGA",
+        "stbi_load", "stb/ours", "floor", "ours/floor");
+    double worstSpeedUp = 0;
+    double worstOverFloor = 0;
+    std::string worstSpeedUpName;
+    std::string worstOverFloorName;
+    for (const auto& shot : shots) {
+        const auto& times = cpu ? shot->calls.cpu : shot->calls.wall;
+        if (times[Ours].empty())
+            continue;
+        const double ours = Median(times[Ours]);
+        const double stb = Median(times[Stb]);
+        const double speedUp = stb / ours;
+        std::printf("%-18s %8.3fms %8.3fms %8.2fx", shot->name.c_str(), ours, stb, speedUp);
+        if (worstSpeedUpName.empty() || speedUp < worstSpeedUp) {
+            worstSpeedUp = speedUp;
+            worstSpeedUpName = shot->name;
+        }
+        if (!times[Floor].empty()) {
+            const double floor = Median(times[Floor]);
+            const double overFloor = ours / floor;
+            std::printf(" %8.3fms %9.2fx", floor, overFloor);
+            if (worstOverFloorName.empty() || overFloor > worstOverFloor) {
+                worstOverFloor = overFloor;
+                worstOverFloorName = shot->name;
+            }
+        }
+        std::printf("   (%zu calls each)\n", times[Ours].size());
     }
+    if (!worstSpeedUpName.empty())
+        std::printf("worst stb/ours: %.2fx (%s)\n", worstSpeedUp, worstSpeedUpName.c_str());
+    if (!worstOverFloorName.empty())
+        std::printf("worst ours/floor: %.2fx (%s)\n", worstOverFloor, worstOverFloorName.c_str());
 }
 
 double ResidentMegabytes(const char* field)
@@ -136,65 +216,6 @@ void BM_HostileClaim(benchmark::State& state, std::string path)
     state.counters["peak_rise_MB"] = ResidentMegabytes("VmHWM:") - before;
 }
 
-// Keeps each benchmark's median (or its only run) for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration ? !run.report_big_o && run.repetitions <= 1
-                                                  : run.aggregate_name == "median") {
-                const std::string name = run.run_name.function_name;
-                real[name] = run.GetAdjustedRealTime();
-                cpu[name] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Milliseconds by benchmark name. Both clocks are kept: on a busy machine the wall clock
-    // also counts time spent waiting for a core.
-    std::map<std::string, double> real;
-    std::map<std::string, double> cpu;
-};
-
-void PrintSummary(const char* clock, const std::map<std::string, double>& times,
-    const std::vector<std::string>& names)
-{
-    std::printf("\nMedians, %s\n%-18s %10s %10s %9s %10s %10s\n", clock, "file", "LoadTGA",
-        "stbi_load", "stb/ours", "floor", "ours/floor");
-    double worstSpeedUp = 0;
-    double worstOverFloor = 0;
-    std::string worstSpeedUpName;
-    std::string worstOverFloorName;
-    for (const std::string& name : names) {
-        const auto ours = times.find("LoadTGA/" + name);
-        const auto stb = times.find("stbi_load/" + name);
-        if (ours == times.end() || stb == times.end())
-            continue;
-        const double speedUp = stb->second / ours->second;
-        std::printf(
-            "%-18s %8.3fms %8.3fms %8.2fx", name.c_str(), ours->second, stb->second, speedUp);
-        if (worstSpeedUpName.empty() || speedUp < worstSpeedUp) {
-            worstSpeedUp = speedUp;
-            worstSpeedUpName = name;
-        }
-        const auto floor = times.find("Floor/" + name);
-        if (floor != times.end()) {
-            const double overFloor = ours->second / floor->second;
-            std::printf(" %8.3fms %9.2fx", floor->second, overFloor);
-            if (worstOverFloorName.empty() || overFloor > worstOverFloor) {
-                worstOverFloor = overFloor;
-                worstOverFloorName = name;
-            }
-        }
-        std::printf("\n");
-    }
-    if (!worstSpeedUpName.empty())
-        std::printf("worst stb/ours: %.2fx (%s)\n", worstSpeedUp, worstSpeedUpName.c_str());
-    if (!worstOverFloorName.empty())
-        std::printf("worst ours/floor: %.2fx (%s)\n", worstOverFloor, worstOverFloorName.c_str());
-}
-
 bool HasFlag(int argc, char** argv, std::string_view flag)
 {
     for (int i = 1; i < argc; ++i)
@@ -217,7 +238,7 @@ int main(int argc, char** argv)
         }
         args.push_back(argv[i]);
     }
-    std::string repetitions = "--benchmark_repetitions=9";
+    std::string repetitions = "--benchmark_repetitions=5";
     std::string interleaving = "--benchmark_enable_random_interleaving=true";
     std::string aggregates = "--benchmark_report_aggregates_only=true";
     if (!HasFlag(argc, argv, "--benchmark_repetitions"))
@@ -232,8 +253,7 @@ int main(int argc, char** argv)
         return 1;
 
     snapvale::test::TempFolder folder;
-    std::vector<std::string> names;
-    std::vector<std::unique_ptr<Files>> allFiles;
+    std::vector<std::unique_ptr<Screenshot>> shots;
     for (const auto& size : kSizes) {
         std::vector<TGAImage> images;
         for (int seed = 0; seed < kFilesEach; ++seed) {
@@ -241,9 +261,11 @@ int main(int argc, char** argv)
             snapvale::test::ToPalette(images.back());
         }
         for (const Form& form : kForms) {
-            const std::string name =
-                std::to_string(size[0]) + "x" + std::to_string(size[1]) + "_" + form.name;
-            auto files = std::make_unique<Files>();
+            auto shot = std::make_unique<Screenshot>();
+            shot->name = std::to_string(size[0]) + "x" + std::to_string(size[1]) + "_" + form.name;
+            shot->width = size[0];
+            shot->height = size[1];
+            shot->floor = form.imageType == 2;
             for (int seed = 0; seed < kFilesEach; ++seed) {
                 TGAImage image = images[static_cast<std::size_t>(seed)];
                 if (form.depth != 8)
@@ -253,20 +275,13 @@ int main(int argc, char** argv)
                 layout.pixelDepth = form.depth;
                 layout.trailing.assign(26, 0); // games write the TGA 2.0 footer
                 const std::string path =
-                    (folder.path() / (name + "_" + std::to_string(seed) + ".tga")).string();
+                    (folder.path() / (shot->name + "_" + std::to_string(seed) + ".tga")).string();
                 snapvale::test::WriteTGAFile(path, snapvale::test::WriteTGA(image, layout));
-                files->Add(path);
+                shot->files.push_back(path);
             }
-            names.push_back(name);
-            benchmark::RegisterBenchmark(("LoadTGA/" + name).c_str(), BM_LoadTGA, files.get())
+            benchmark::RegisterBenchmark(("Decode/" + shot->name).c_str(), BM_Decode, shot.get())
                 ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("stbi_load/" + name).c_str(), BM_StbLoad, files.get())
-                ->Unit(benchmark::kMillisecond);
-            if (form.imageType == 2)
-                benchmark::RegisterBenchmark(
-                    ("Floor/" + name).c_str(), BM_Floor, files.get(), size[0], size[1])
-                    ->Unit(benchmark::kMillisecond);
-            allFiles.push_back(std::move(files));
+            shots.push_back(std::move(shot));
         }
     }
     {
@@ -284,11 +299,10 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark("HostileClaim/32767x32767_16.8MB", BM_HostileClaim, path)
             ->Unit(benchmark::kMillisecond);
     }
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    PrintSummary("wall clock", reporter.real, names);
-    PrintSummary("CPU time", reporter.cpu, names);
+    PrintSummary("wall clock", shots, false);
+    PrintSummary("CPU time of the calling thread", shots, true);
     return 0;
 }

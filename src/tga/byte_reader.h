@@ -47,8 +47,9 @@ public:
         return taken;
     }
 
-    // As many whole units as are at hand, at least one and at most `most` bytes; nothing when
-    // less than a unit remains. Lets long stretches be taken piece by piece through the buffer.
+    // As many whole units as are at hand, at least one and at most `most` bytes (which must hold
+    // a unit); nothing when less than a unit remains. Lets long stretches be taken piece by piece
+    // through the buffer.
     std::optional<std::span<const std::uint8_t>> TakeSome(std::size_t most, std::size_t unit)
     {
         if (Held() < unit && !Fill(unit))

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <iostream>
+#include <optional>
 
 #include <QAction>
 #include <QApplication>
@@ -605,13 +606,17 @@ void frmMain::OptionsFlow()
     if (result.empty())
         return;
     state_.ImageFolder = WithTrailingSeparator(result);
+    const std::optional<std::size_t> added = AddToHistory(state_.FolderHistory, state_.ImageFolder);
+    // The folder and its history key in one replace of the file.
     const std::string settings = state_.SettingsFile();
-    WriteIniString("CONFIG", "FOLDER", state_.ImageFolder, settings);
+    if (std::optional<PrivateProfile> profile = LoadPrivateProfile(settings)) {
+        profile->Write("CONFIG", "FOLDER", state_.ImageFolder);
+        if (added)
+            profile->Write(kHistorySection, HistoryKey(*added), state_.ImageFolder);
+        StorePrivateProfile(*profile, settings);
+    }
     SetupTree();
     ShowDates();
-
-    if (const auto added = AddToHistory(state_.FolderHistory, state_.ImageFolder))
-        WriteIniString(kHistorySection, HistoryKey(*added), state_.ImageFolder, settings);
     BuildHistoryMenu();
 }
 
@@ -625,9 +630,15 @@ void frmMain::mnuFavorate_Click(int Index)
     }
     if (Index != 0 || mnuFavorate.size() <= 1)
         return;
-    const std::size_t stored = ClearHistory(state_.FolderHistory);
-    for (std::size_t i = 0; i < stored; ++i)
-        WriteIniString(kHistorySection, HistoryKey(i), "", state_.SettingsFile());
+    // Every stored key blanked in one parse and one replace of the file, however long the history.
+    if (const std::size_t stored = ClearHistory(state_.FolderHistory)) {
+        const std::string settings = state_.SettingsFile();
+        if (std::optional<PrivateProfile> profile = LoadPrivateProfile(settings)) {
+            for (std::size_t i = 0; i < stored; ++i)
+                profile->Write(kHistorySection, HistoryKey(i), "");
+            StorePrivateProfile(*profile, settings);
+        }
+    }
     BuildHistoryMenu();
 }
 

@@ -28,12 +28,14 @@ AppState ReadStartupState(const std::string& programFolder)
     AppState state;
     state.AppFolder = WithTrailingSeparator(programFolder);
     state.SettingsPath = ChooseSettingsFile(state.AppFolder);
-    const std::string settings = state.SettingsFile();
-    state.ImageFolder = ReadIniString("CONFIG", "FOLDER", settings, DefaultImageFolder());
+    // One parse for every key: the history may be long.
+    const PrivateProfile settings =
+        LoadPrivateProfile(state.SettingsFile()).value_or(PrivateProfile());
+    state.ImageFolder = settings.Read("CONFIG", "FOLDER", DefaultImageFolder());
     state.FolderHistory = ReadFolderHistory(
-        [&](const std::string& key) { return ReadIniString(kHistorySection, key, settings, ""); });
+        [&](const std::string& key) { return settings.Read(kHistorySection, key, ""); });
 
-    state.FitToWindow = ReadIniString(kViewSection, kFitKey, settings, "0") == "1";
+    state.FitToWindow = settings.Read(kViewSection, kFitKey, "0") == "1";
 
     state.ImageFolder = WithTrailingSeparator(std::move(state.ImageFolder));
     return state;

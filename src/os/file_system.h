@@ -7,6 +7,7 @@
 // absolute or relative to the working folder. No call throws; each one states what a failure
 // leaves behind. An implementation may be used from several threads at once.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,7 +27,9 @@ struct FolderFile
 enum class ReadStatus {
     Ok,
     NotFound, // nothing at the path, or a link to nothing
-    Failed, // there, but not a regular file, or not readable by this user, or the read failed
+    NotRegular, // a folder, a pipe, a device or a socket: refused without being read
+    TooLarge, // a regular file longer than the caller's limit
+    Failed, // a regular file this user may not read, or the read failed
 };
 
 enum class WriteAccess {
@@ -74,9 +77,12 @@ public:
     virtual std::optional<std::int64_t> ModificationTime(const std::string& path) = 0;
 
     // The whole contents of the regular file at `path` (links followed) into `contents`, which is
-    // left empty on any failure. Anything else at the path (a folder, a pipe, a device) is
-    // refused without being read, so a read never blocks or runs on without end.
-    virtual ReadStatus ReadFile(const std::string& path, std::string& contents) = 0;
+    // left empty on any failure. Anything else at the path (a folder, a pipe, a device, a socket)
+    // is refused without being opened in a way that could block, so a read never waits or runs on
+    // without end. A file longer than `maxBytes` is refused as TooLarge before it can fill memory,
+    // also when it grows past the limit while it is read or says it is shorter than it is.
+    virtual ReadStatus ReadFile(
+        const std::string& path, std::string& contents, std::size_t maxBytes) = 0;
 
     // Whether this user may change what is at `path` (links followed): a file's contents, or a
     // folder's entries. The system decides, asked for the real user; besides that, whatever no

@@ -1,6 +1,8 @@
 // The file system seam on POSIX systems.
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -16,6 +18,9 @@ namespace {
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kPermissionBits = 07777;
+
+// A path that names nothing: no entry, or a part of it that is not a folder.
+bool IsMissing(int error) { return error == ENOENT || error == ENOTDIR; }
 
 // Closes the folder however the listing ends.
 class FolderHandle
@@ -157,33 +162,56 @@ public:
         return static_cast<std::int64_t>(status.st_mtime);
     }
 
-    ReadStatus ReadFile(const std::string& path, std::string& contents) override
+    ReadStatus ReadFile(
+        const std::string& path, std::string& contents, std::size_t maxBytes) override
     {
         contents.clear();
-        // Opening without blocking: a pipe would otherwise wait for a writer.
-        const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (fd.get() < 0)
-            return errno == ENOENT ? ReadStatus::NotFound : ReadStatus::Failed;
+        // Looking before opening keeps devices and FIFOs from being opened at all; the look after
+        // opening catches a file swapped in between, and O_NONBLOCK keeps that open from waiting
+        // for a FIFO's writer.
         struct stat status
         {
         };
-        if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        if (::stat(path.c_str(), &status) != 0)
+            return IsMissing(errno) ? ReadStatus::NotFound : ReadStatus::Failed;
+        if (!S_ISREG(status.st_mode))
+            return ReadStatus::NotRegular;
+        const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (fd.get() < 0)
+            return IsMissing(errno) ? ReadStatus::NotFound : ReadStatus::Failed;
+        if (::fstat(fd.get(), &status) != 0)
             return ReadStatus::Failed;
-        if (status.st_size > 0)
-            contents.reserve(static_cast<std::size_t>(status.st_size));
-        char buffer[64 * 1024];
+        if (!S_ISREG(status.st_mode))
+            return ReadStatus::NotRegular;
+        if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > maxBytes)
+            return ReadStatus::TooLarge;
+
+        // The size is only a hint: files under /proc say 0, and a file may grow while it is read.
+        // Reading one byte past the limit tells a file at the limit from a longer one.
+        const std::size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
+        std::size_t capacity = std::min(static_cast<std::size_t>(status.st_size) + 1, limit);
+        std::size_t size = 0;
         for (;;) {
-            const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-            if (got == 0)
-                return ReadStatus::Ok;
+            if (size == capacity)
+                capacity = capacity > limit / 2 ? limit : capacity * 2;
+            contents.resize(capacity);
+            const ssize_t got = ::read(fd.get(), contents.data() + size, capacity - size);
             if (got < 0) {
                 if (errno == EINTR)
                     continue;
                 contents.clear();
                 return ReadStatus::Failed;
             }
-            contents.append(buffer, static_cast<std::size_t>(got));
+            if (got == 0)
+                break;
+            size += static_cast<std::size_t>(got);
+            if (size > maxBytes) {
+                contents.clear();
+                return ReadStatus::TooLarge;
+            }
         }
+        contents.resize(size);
+        return ReadStatus::Ok;
     }
 
     WriteAccess AskWriteAccess(const std::string& path) override

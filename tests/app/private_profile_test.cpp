@@ -1,4 +1,8 @@
+#include <array>
 #include <filesystem>
+#include <ostream>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -9,17 +13,20 @@
 namespace snapvale {
 namespace {
 
+using namespace std::string_view_literals;
 using test::ReadFileBytes;
 using test::TempFolder;
 
 struct ReadCase
 {
     const char* name;
-    const char* file;
+    std::string_view file;
     const char* section;
     const char* key;
     const char* expected; // nullptr: the default comes back
 };
+
+void PrintTo(const ReadCase& c, std::ostream* out) { *out << c.name; }
 
 class IniRead : public ::testing::TestWithParam<ReadCase>
 {
@@ -55,13 +62,16 @@ INSTANTIATE_TEST_SUITE_P(Rules, IniRead,
         ReadCase{ "MissingSection", "[D]\nK=1\n", "C", "K", nullptr },
         ReadCase{ "LastLineWithoutEnd", "[C]\r\nK=tail", "C", "K", "tail" },
         ReadCase{ "PrefixIsNotTheKey", "[C]\nKEY=1\n", "C", "K", nullptr },
-        ReadCase{ "UnclosedSectionIsIgnored", "[C\nK=1\n", "C", "K", nullptr }),
+        ReadCase{ "UnclosedSectionOpensASection", " [ C \nK=1\n", "C", "K", "1" },
+        ReadCase{ "ValueEndsAtNul", "[C]\nK=ab\0cd\nL=2\n"sv, "C", "K", "ab" }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(IniRead, MissingFileGivesDefault)
+TEST(IniRead, DefaultComesBackWithoutTrailingBlanks)
 {
     TempFolder folder;
-    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", folder.folder() + "none.ini", "d"), "d");
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", folder.folder() + "none.ini", " d \t "), " d");
+    const auto file = folder.Write("s.ini", "[CONFIG]\n").string();
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", file, "d  "), "d");
 }
 
 TEST(IniRead, LongValueIsCutTo254Bytes)
@@ -174,6 +184,111 @@ TEST(IniWrite, FileThatCannotBeReadOrWrittenStaysAsItWas)
         file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     WriteIniString("CONFIG", "FOLDER", "new", file);
     EXPECT_EQ(ReadFileBytes(file), before);
+}
+
+// Line ends and a byte-order mark: what is read, and the bytes after one write.
+struct LineEndCase
+{
+    const char* name;
+    std::string_view before;
+    std::vector<std::array<const char*, 3>> reads; // section, key, value
+    std::array<const char*, 3> write; // section, key, value
+    std::string_view after;
+};
+
+void PrintTo(const LineEndCase& c, std::ostream* out) { *out << c.name; }
+
+class IniLineEnds : public ::testing::TestWithParam<LineEndCase>
+{
+};
+
+TEST_P(IniLineEnds, ReadAndKeptOnWriting)
+{
+    const LineEndCase& c = GetParam();
+    TempFolder folder;
+    const std::string file = folder.Write("s.ini", c.before).string();
+    for (const auto& [section, key, value] : c.reads)
+        EXPECT_EQ(ReadIniString(section, key, file, "<default>"), value) << section << '/' << key;
+    const auto& [section, key, value] = c.write;
+    WriteIniString(section, key, value, file);
+    EXPECT_EQ(ReadFileBytes(file), c.after);
+    EXPECT_EQ(ReadIniString(section, key, file, "<default>"), value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniLineEnds,
+    ::testing::Values(LineEndCase{ "ByteOrderMark", "\xEF\xBB\xBF[CONFIG]\r\nFOLDER=/a/\r\n",
+                          { { "CONFIG", "FOLDER", "/a/" } }, { "CONFIG", "FOLDER", "/b/" },
+                          "\xEF\xBB\xBF[CONFIG]\r\nFOLDER=/b/\r\n" },
+        LineEndCase{ "ByteOrderMarkAlone", "\xEF\xBB\xBF", {}, { "C", "K", "v" },
+            "\xEF\xBB\xBF[C]\r\nK=v\r\n" },
+        LineEndCase{ "ByteOrderMarkAndNewSection", "\xEF\xBB\xBF[A]\nK=1", { { "A", "K", "1" } },
+            { "B", "L", "2" }, "\xEF\xBB\xBF[A]\nK=1\n[B]\nL=2\n" },
+        LineEndCase{ "LoneCarriageReturns", "[CONFIG]\rFOLDER=/a/\r[FAVORATES]\rFOLDER0=/x/\r",
+            { { "CONFIG", "FOLDER", "/a/" }, { "FAVORATES", "FOLDER0", "/x/" } },
+            { "FAVORATES", "FOLDER1", "/y/" },
+            "[CONFIG]\rFOLDER=/a/\r[FAVORATES]\rFOLDER0=/x/\rFOLDER1=/y/\r" },
+        LineEndCase{ "MixedEndsNewLineTakesTheFirst", "[C]\nK=1\r\n\r\r\nM=2\r",
+            { { "C", "K", "1" }, { "C", "M", "2" } }, { "C", "N", "3" },
+            "[C]\nK=1\r\n\r\r\nM=2\rN=3\n" },
+        LineEndCase{ "RewrittenLastLineGetsAnEnd", "[C]\rK=1", { { "C", "K", "1" } },
+            { "C", "K", "2" }, "[C]\rK=2\r" },
+        LineEndCase{ "KeyAfterHeaderOnTheLastLine", "[A]\r\nK=1\r\n[C]", {}, { "C", "K", "2" },
+            "[A]\r\nK=1\r\n[C]\r\nK=2\r\n" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniProfile, SeveralWritesInMemoryGiveTheBytesOfWritesOneByOne)
+{
+    const std::string before = "; by hand\r\n"
+                               "[FAVORATES]\r\n"
+                               "FOLDER0=/a/\r\n"
+                               "; note\r\n"
+                               "[config]\r\n"
+                               " folder = /x/ \r\n"
+                               "[Empty]\r\n"
+                               "[FAVORATES]\r\n"
+                               "FOLDER1=/second block/\r\n"
+                               "[Tail]";
+    const std::vector<std::array<const char*, 3>> writes = {
+        { "CONFIG", "FOLDER", "/y/" },
+        { "FAVORATES", "FOLDER1", "/b/" },
+        { "favorates", "FOLDER2", "/c/" },
+        { "Empty", "K", "1" },
+        { "Tail", "T", "1" },
+        { "New", "N", "1" },
+        { "New", "M", "2" },
+        { "FAVORATES", "FOLDER0", "" },
+        { "Tail", "U", "2" },
+        { "Empty", "L", "2" },
+    };
+    TempFolder folder;
+    const std::string oneByOne = folder.Write("one.ini", before).string();
+    PrivateProfile profile(before);
+    for (const auto& [section, key, value] : writes) {
+        WriteIniString(section, key, value, oneByOne);
+        profile.Write(section, key, value);
+        EXPECT_EQ(profile.Read(section, key, "<default>"), value);
+    }
+    const std::string expected = "; by hand\r\n"
+                                 "[FAVORATES]\r\n"
+                                 "FOLDER0=\r\n"
+                                 "FOLDER1=/b/\r\n"
+                                 "FOLDER2=/c/\r\n"
+                                 "; note\r\n"
+                                 "[config]\r\n"
+                                 "folder=/y/\r\n"
+                                 "[Empty]\r\n"
+                                 "K=1\r\n"
+                                 "L=2\r\n"
+                                 "[FAVORATES]\r\n"
+                                 "FOLDER1=/second block/\r\n"
+                                 "[Tail]\r\n"
+                                 "T=1\r\n"
+                                 "U=2\r\n"
+                                 "[New]\r\n"
+                                 "N=1\r\n"
+                                 "M=2\r\n";
+    EXPECT_EQ(ReadFileBytes(oneByOne), expected);
+    EXPECT_EQ(profile.Text(), expected);
 }
 
 } // namespace

@@ -135,14 +135,16 @@ TEST(FileReplace, WritesOnlyWhereThisUserMayWrite)
 }
 
 // Callers replace a file that is not there, but never one they could not read; and nothing that
-// is not a regular file is read, since a pipe or a device would block or never end.
+// is not a regular file is read, since a pipe or a device would block or never end, nor anything
+// past the caller's limit, however small the file says it is.
 TEST(FileSystem, ReadFileTellsMissingFromUnreadable)
 {
     TempFolder folder;
     FileSystem& system = FileSystem::Default();
+    constexpr std::size_t kLimit = 1 << 20;
     std::string contents = "stale";
     folder.Write("a.ini", std::string("x\0y", 3));
-    EXPECT_EQ(system.ReadFile(folder.folder() + "a.ini", contents), ReadStatus::Ok);
+    EXPECT_EQ(system.ReadFile(folder.folder() + "a.ini", contents, 3), ReadStatus::Ok);
     EXPECT_EQ(contents, std::string("x\0y", 3));
 
     fs::create_symlink(folder.path() / "gone.ini", folder.path() / "dangling.ini");
@@ -150,15 +152,23 @@ TEST(FileSystem, ReadFileTellsMissingFromUnreadable)
     fs::create_symlink("/dev/zero", folder.path() / "zero.ini");
     const struct
     {
-        const char* name;
+        std::string path;
+        std::size_t limit;
         ReadStatus status;
-    } cases[] = { { "missing.ini", ReadStatus::NotFound }, { "dangling.ini", ReadStatus::NotFound },
-        { "missing/a.ini", ReadStatus::NotFound }, { "pipe.ini", ReadStatus::Failed },
-        { "zero.ini", ReadStatus::Failed }, { "", ReadStatus::Failed } };
+    } cases[] = { { folder.folder() + "missing.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "dangling.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "missing/a.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "a.ini/a.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "pipe.ini", kLimit, ReadStatus::NotRegular },
+        { folder.folder() + "zero.ini", kLimit, ReadStatus::NotRegular },
+        { folder.folder(), kLimit, ReadStatus::NotRegular },
+        { folder.folder() + "a.ini", 2, ReadStatus::TooLarge },
+        // Says it is empty, and holds more than the limit.
+        { "/proc/self/status", 16, ReadStatus::TooLarge } };
     for (const auto& c : cases) {
         contents = "stale";
-        EXPECT_EQ(system.ReadFile(folder.folder() + c.name, contents), c.status) << c.name;
-        EXPECT_EQ(contents, "") << c.name;
+        EXPECT_EQ(system.ReadFile(c.path, contents, c.limit), c.status) << c.path;
+        EXPECT_EQ(contents, "") << c.path;
     }
 }
 

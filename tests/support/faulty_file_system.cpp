@@ -86,13 +86,14 @@ std::optional<std::int64_t> FaultyFileSystem::ModificationTime(const std::string
     return system_.ModificationTime(path);
 }
 
-ReadStatus FaultyFileSystem::ReadFile(const std::string& path, std::string& contents)
+ReadStatus FaultyFileSystem::ReadFile(
+    const std::string& path, std::string& contents, std::size_t maxBytes)
 {
     if (Fails(FsCall::ReadFile, path)) {
         contents.clear();
         return ReadStatus::Failed;
     }
-    return system_.ReadFile(path, contents);
+    return system_.ReadFile(path, contents, maxBytes);
 }
 
 WriteAccess FaultyFileSystem::AskWriteAccess(const std::string& path)

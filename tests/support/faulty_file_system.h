@@ -58,7 +58,8 @@ public:
     std::vector<FolderFile> ListFolder(
         const std::string& folder, const std::function<bool(std::string_view)>& accept) override;
     std::optional<std::int64_t> ModificationTime(const std::string& path) override;
-    ReadStatus ReadFile(const std::string& path, std::string& contents) override;
+    ReadStatus ReadFile(
+        const std::string& path, std::string& contents, std::size_t maxBytes) override;
     WriteAccess AskWriteAccess(const std::string& path) override;
     bool IsFolder(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;

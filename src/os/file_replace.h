@@ -12,8 +12,9 @@ namespace snapvale {
 
 // Writes `bytes` to a temporary file in `target`'s folder, puts it on the disk, renames it over
 // `target` and then puts the folder's new entry on the disk, so the replacement survives a power
-// cut. A link at `target` is followed: the file it names is replaced and the link stays. An
-// existing target keeps its permissions.
+// cut. A link at `target` is followed to the file it names, also one that is not there yet, which
+// is then created: that file is replaced and every link stays. An existing target keeps its
+// permissions, and its owner and group where the system allows.
 //
 // Nothing is written where `fs` says this user may not change the target or create files in its
 // folder. Returns false, leaving whatever was at `target` untouched and no temporary file behind,

@@ -97,15 +97,17 @@ public:
     // what the user chose). False when it was not made, also when something is there already.
     virtual bool CreateFolder(const std::string& path) = 0;
 
-    // The path that writing to `path` reaches: when `path` is a symbolic link, the file it names
-    // (so that replacing that file keeps the link); otherwise `path` itself. Nothing when a link
-    // cannot be followed.
+    // The path that writing to `path` reaches: when `path` is a symbolic link, the path at the
+    // end of its chain of links, whether or not a file is there yet (so that replacing or
+    // creating that file keeps every link); otherwise `path` itself. Nothing when a link cannot
+    // be read or the chain does not end.
     virtual std::optional<std::string> FollowLink(const std::string& path) = 0;
 
     // Creates a new empty file in the folder of `target`, under a name no other file has (the
-    // target's name with a suffix), and stores that name in `temporaryPath`. The file gets the
-    // target's permissions when the target exists, else those the system gives a new file.
-    // Nothing, and no file left behind, when it cannot be created.
+    // target's name with a suffix), and stores that name in `temporaryPath`. When the target
+    // exists, the file gets its permissions, and its owner and group where the system lets this
+    // user give them (else it is this user's, as any new file is); otherwise it gets what the
+    // system gives a new file. Nothing, and no file left behind, when it cannot be created.
     virtual std::unique_ptr<WritableFile> CreateTemporaryFile(
         const std::string& target, std::string& temporaryPath) = 0;
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,6 +123,34 @@ std::string UniqueSuffix()
     return suffix;
 }
 
+// The kernel's own limit on links in one path before it gives up (ELOOP).
+constexpr int kMaxLinkHops = 40;
+
+// What the symbolic link at `path` holds; nothing when it cannot be read.
+std::optional<std::string> ReadLink(const std::string& path)
+{
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t got = ::readlink(path.c_str(), target.data(), target.size());
+        if (got <= 0)
+            return std::nullopt;
+        if (static_cast<std::size_t>(got) < target.size()) {
+            target.resize(static_cast<std::size_t>(got));
+            return target;
+        }
+        target.resize(2 * target.size()); // it may have been cut short
+    }
+}
+
+// Gives a replacing file the old one's owner and group where this user may (root may; others may
+// keep the group when they belong to it). Where not, it stays this user's, as a new file would:
+// the write itself was allowed.
+void KeepOwner(int fd, const struct stat& existing)
+{
+    [[maybe_unused]] const bool kept = ::fchown(fd, existing.st_uid, existing.st_gid) == 0
+        || ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) == 0;
+}
+
 class PosixFileSystem final : public FileSystem
 {
 public:
@@ -240,16 +267,28 @@ public:
 
     std::optional<std::string> FollowLink(const std::string& path) override
     {
-        struct stat status
-        {
-        };
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return path;
-        std::error_code error;
-        const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-        if (error)
-            return std::nullopt;
-        return target.string();
+        // Hop by hop rather than to a canonical path: the last link may name a file that is not
+        // there yet, which the write then creates instead of replacing the link.
+        std::string target = path;
+        for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+            struct stat status
+            {
+            };
+            if (::lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+                return target;
+            std::optional<std::string> next = ReadLink(target);
+            if (!next)
+                return std::nullopt;
+            // A relative link names a path from the folder that holds the link.
+            if (next->front() != '/') {
+                std::string folder = FolderOf(target);
+                if (folder.back() != '/')
+                    folder += '/';
+                next->insert(0, folder);
+            }
+            target = std::move(*next);
+        }
+        return std::nullopt;
     }
 
     std::unique_ptr<WritableFile> CreateTemporaryFile(
@@ -268,6 +307,9 @@ public:
                     continue;
                 return nullptr;
             }
+            // The owner before the mode: giving a file away clears its set-ID bits.
+            if (exists)
+                KeepOwner(fd, existing);
             if (exists && ::fchmod(fd, existing.st_mode & kPermissionBits) != 0) {
                 ::close(fd);
                 ::unlink(path.c_str());

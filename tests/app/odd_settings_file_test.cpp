@@ -1,5 +1,5 @@
-// Settings files that are not what they seem: things that are not regular files, and a file too
-// large to be settings.
+// Settings files that are not what they seem: things that are not regular files, a file too
+// large to be settings, and a file the user may not write.
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -122,6 +123,65 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OddSettingsFile,
             },
             "is larger than" }),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Runs `body` as an ordinary user: in this process when it is not root, otherwise in a child that
+// has given up root for the user "nobody" (65534). False when that cannot be done here.
+bool RunAsOrdinaryUser(const std::function<void()>& body)
+{
+    if (::geteuid() != 0) {
+        body();
+        return true;
+    }
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(IniWrite, FileThisUserMayNotWriteStaysAsItWas)
+{
+    TempFolder root;
+    const std::string before = "[CONFIG]\r\nFOLDER=/old/\r\n";
+    // The user's own folder and files; as root they are handed to the user first.
+    const fs::path folder = root.path() / "user";
+    const fs::path allowed = root.Write("user/allowed.ini", before);
+    // The group may write it, the owner may not: only the system's own answer tells.
+    const fs::path denied = root.Write("user/denied.ini", before);
+    fs::permissions(denied,
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::group_write
+            | fs::perms::others_read);
+    std::vector<fs::path> written = { allowed, denied };
+    if (::geteuid() == 0) {
+        for (const fs::path& path : { folder, allowed, denied })
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        // Someone else's file in the user's folder, readable by all.
+        const fs::path rootOwned = root.Write("user/root_owned.ini", before);
+        fs::permissions(rootOwned,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                | fs::perms::others_read);
+        written.push_back(rootOwned);
+    }
+
+    const bool ran = RunAsOrdinaryUser([&] {
+        for (const fs::path& file : written)
+            WriteIniString("CONFIG", "FOLDER", "/new/", file.string());
+    });
+    if (!ran)
+        GTEST_SKIP() << "cannot run as an ordinary user on this machine";
+
+    EXPECT_EQ(ReadFileBytes(allowed), "[CONFIG]\r\nFOLDER=/new/\r\n") << "the user could not write";
+    for (std::size_t i = 1; i < written.size(); ++i)
+        EXPECT_EQ(ReadFileBytes(written[i]), before) << written[i];
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}),
+        static_cast<std::ptrdiff_t>(written.size()));
+}
 
 } // namespace
 } // namespace snapvale

@@ -95,6 +95,19 @@ TEST(FileReplace, KeepsTheFilesPermissionsAndLinks)
         fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     EXPECT_EQ(Entries(folder.path()), (Names{ "link.ini", "real.ini" }));
 
+    // A relative link to a link to nothing yet: the last one's target is created, both stay.
+    fs::create_directory(folder.path() / "sub");
+    fs::create_symlink("sub/next.ini", folder.path() / "dangling.ini");
+    fs::create_symlink("../created.ini", folder.path() / "sub/next.ini");
+    ASSERT_TRUE(ReplaceFileContents(folder.folder() + "dangling.ini", "made"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "dangling.ini"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "sub/next.ini"));
+    EXPECT_EQ(ReadFileBytes(folder.path() / "created.ini"), "made");
+    // A chain without end is not written at all.
+    fs::create_symlink("loop.ini", folder.path() / "loop.ini");
+    EXPECT_FALSE(ReplaceFileContents(folder.folder() + "loop.ini", "x"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "loop.ini"));
+
     // A new file gets what any new file gets under the process's umask.
     const mode_t mask = ::umask(022);
     ASSERT_TRUE(ReplaceFileContents(folder.folder() + "fresh.ini", "x"));

@@ -81,11 +81,18 @@ TEST(FileReplace, ContentsReachTheDiskBeforeTheRenameAndTheFolderEntryAfterIt)
     EXPECT_EQ(Entries(folder.path()), Names{ "Snapvale2.ini" });
 }
 
-TEST(FileReplace, KeepsTheFilesPermissionsAndLinks)
+TEST(FileReplace, KeepsTheFilesPermissionsOwnerAndLinks)
 {
     TempFolder folder;
     const auto real = folder.Write("real.ini", "old");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    // Root writing a user's file (say, the program started with sudo) leaves it the user's.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+    }
+    struct stat before = {};
+    ASSERT_EQ(::stat(real.c_str(), &before), 0);
     const auto link = folder.path() / "link.ini";
     fs::create_symlink(real, link);
     ASSERT_TRUE(ReplaceFileContents(link.string(), "new"));
@@ -93,6 +100,10 @@ TEST(FileReplace, KeepsTheFilesPermissionsAndLinks)
     EXPECT_EQ(ReadFileBytes(real), "new");
     EXPECT_EQ(fs::status(real).permissions(),
         fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    struct stat after = {};
+    ASSERT_EQ(::stat(real.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
     EXPECT_EQ(Entries(folder.path()), (Names{ "link.ini", "real.ini" }));
 
     // A relative link to a link to nothing yet: the last one's target is created, both stay.

@@ -10,6 +10,7 @@
 // would cost time in the square of its length.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,11 @@ inline constexpr std::size_t kMaxIniValueLength = 254;
 // only fill memory.
 inline constexpr std::size_t kMaxSettingsFileSize = 64u << 20;
 
-// The text of a settings file, parsed once. Lookups take constant time whatever the file's
-// length; writes change the text in memory the way `WriteIniString` changes the file, so a run of
-// writes followed by `Text()` gives the same bytes as the same writes made one by one on disk.
+// The text of a settings file, parsed once. A section's keys are indexed on the first lookup in
+// it, after which a lookup takes constant time whatever the file's length. Writes change the
+// text in memory the way `WriteIniString` changes the file, so a run of writes followed by
+// `Text()` gives the same bytes as the same writes made one by one on disk. Because lookups fill
+// the index, one object is not for use from several threads at once.
 //
 // Reading rules: a line whose first non-blank character is "[" opens a section, named by what
 // follows up to "]" (or, without "]", by the rest of the line), trimmed; a line with "=" holds a
@@ -42,7 +45,7 @@ class PrivateProfile
 public:
     // An empty file.
     PrivateProfile();
-    // The file whose bytes are `text`.
+    // The file whose bytes are `text`, of at most kMaxSettingsFileSize bytes.
     explicit PrivateProfile(std::string text);
 
     // The value of `key` in `section`, or `defaultValue` (without its trailing blanks) when
@@ -59,11 +62,26 @@ public:
     // gets one when a line is written after it or in its place.
     void Write(std::string_view section, std::string_view key, std::string_view value);
 
+    // The values of the keys `prefix` followed by 0, 1, 2, … (in decimal, without sign or leading
+    // zeros) in `section`, in that order, up to the first that is missing or empty: what `Read`
+    // gives for each in turn, from one pass over the section and without indexing it.
+    std::vector<std::string> ReadSeries(std::string_view section, std::string_view prefix) const;
+
     // The file's bytes, with the writes made so far; a byte-order mark is kept.
     std::string Text() const;
 
 private:
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // Lines are numbered in 32 bits: a file holds at most kMaxSettingsFileSize bytes, and each
+    // write adds at most two lines.
+    using LineIndex = std::uint32_t;
+    static constexpr LineIndex kNoLine = static_cast<LineIndex>(-1);
+
+    enum class LineEnd : std::uint8_t {
+        None, // a last line without one
+        CrLf,
+        Lf,
+        Cr,
+    };
 
     // A line's text lives in text_ at [begin, begin + length). Lines added or rewritten append
     // their text to text_ and are linked into place, so a write costs no more than its own line.
@@ -71,26 +89,48 @@ private:
     {
         std::size_t begin = 0;
         std::size_t length = 0;
-        std::string_view end; // "\r\n", "\n", "\r", or "" for a last line without one
-        std::size_t next = kNone;
+        LineIndex next = kNoLine;
+        LineEnd end = LineEnd::None;
+    };
+
+    // A section's keys: an open-addressing table of name hashes and line numbers, at most half
+    // full. Flat, because a history of tens of thousands of keys is looked up one key at a time
+    // and a table of nodes would cost a cache miss or two more for each.
+    struct KeySlot
+    {
+        std::uint32_t hash = 0;
+        LineIndex line = kNoLine; // kNoLine for an empty slot
     };
 
     struct Section
     {
-        std::size_t lastLine = kNone; // header, or the block's last key line: new keys go after it
-        std::unordered_map<std::string, std::size_t> keys; // upper-case name to first line
+        LineIndex header = kNoLine; // the first block's header line
+        LineIndex lastLine = kNoLine; // header, or the block's last key line: new keys follow it
+        std::size_t keyLines = 0; // key lines of the first block as read
+        // The index, filled on the first lookup, so that sections never looked up cost nothing:
+        // start-up reads the history as a series and needs none for it.
+        mutable std::vector<KeySlot> keySlots;
+        mutable std::size_t keyCount = 0;
     };
 
-    std::string_view TextOf(const Line& line) const;
-    std::size_t AddLine(std::string_view text, std::size_t after);
+    static std::string_view EndBytes(LineEnd end);
+    std::string_view TextOf(LineIndex line) const;
+    std::string_view KeyNameOf(LineIndex line) const;
+    std::string ValueOf(LineIndex line) const;
+    const Section* FindSection(std::string_view section) const;
+    template <typename Visit> void ForEachKeyLine(const Section& section, Visit visit) const;
+    void Index(const Section& section) const;
+    LineIndex FindKey(const Section& section, std::string_view key, std::uint32_t hash) const;
+    static void AddKey(const Section& section, std::uint32_t hash, LineIndex line);
+    LineIndex AddLine(std::string_view text, LineIndex after);
     void Parse();
 
     std::string text_;
     std::size_t bodyStart_ = 0; // past a byte-order mark
     std::vector<Line> lines_;
-    std::size_t first_ = kNone;
-    std::size_t last_ = kNone;
-    std::string_view lineEnd_ = "\r\n";
+    LineIndex first_ = kNoLine;
+    LineIndex last_ = kNoLine;
+    LineEnd lineEnd_ = LineEnd::CrLf;
     std::unordered_map<std::string, Section> sections_; // upper-case name to its first block
 };
 

@@ -32,8 +32,9 @@ AppState ReadStartupState(const std::string& programFolder)
     const PrivateProfile settings =
         LoadPrivateProfile(state.SettingsFile()).value_or(PrivateProfile());
     state.ImageFolder = settings.Read("CONFIG", "FOLDER", DefaultImageFolder());
-    state.FolderHistory = ReadFolderHistory(
-        [&](const std::string& key) { return settings.Read(kHistorySection, key, ""); });
+    // The history in one pass over its section, without indexing a key that may be read once.
+    state.FolderHistory =
+        FolderHistoryFromStored(settings.ReadSeries(kHistorySection, kHistoryKeyPrefix));
 
     state.FitToWindow = settings.Read(kViewSection, kFitKey, "0") == "1";
 

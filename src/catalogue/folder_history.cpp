@@ -14,21 +14,13 @@ bool IsHistoryEmpty(const std::vector<std::string>& history)
 
 } // namespace
 
-std::string HistoryKey(std::size_t index) { return "FOLDER" + std::to_string(index); }
+std::string HistoryKey(std::size_t index) { return kHistoryKeyPrefix + std::to_string(index); }
 
-std::vector<std::string> ReadFolderHistory(
-    const std::function<std::string(const std::string&)>& readKey)
+std::vector<std::string> FolderHistoryFromStored(std::vector<std::string> stored)
 {
-    std::vector<std::string> history;
-    for (std::size_t n = 0;; ++n) {
-        std::string folder = readKey(HistoryKey(n));
-        if (folder.empty())
-            break;
-        history.push_back(std::move(folder));
-    }
-    if (history.empty())
-        history.emplace_back();
-    return history;
+    if (stored.empty())
+        stored.emplace_back();
+    return stored;
 }
 
 std::optional<std::size_t> AddToHistory(

@@ -5,7 +5,6 @@
 // as the single entry "", as start-up reads it.
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,14 +12,16 @@
 namespace snapvale {
 
 inline constexpr char kHistorySection[] = "FAVORATES";
+// An entry's key is this prefix followed by its index in decimal: "FOLDER0", "FOLDER1", ...
+inline constexpr char kHistoryKeyPrefix[] = "FOLDER";
 
-// The settings key of entry `index`: "FOLDER0", "FOLDER1", ...
+// The settings key of entry `index`.
 std::string HistoryKey(std::size_t index);
 
-// The stored history, read key by key from FOLDER0 on through `readKey` (which answers "" for a
-// missing key); the first missing or empty key ends it, so keys after a gap are never read.
-std::vector<std::string> ReadFolderHistory(
-    const std::function<std::string(const std::string&)>& readKey);
+// The history that `stored` holds: the values of the keys FOLDER0, FOLDER1, ... in order, up to
+// the first key that is missing or empty, so that keys after a gap are never read (as a settings
+// file's series of kHistoryKeyPrefix gives them). None stored is the empty history.
+std::vector<std::string> FolderHistoryFromStored(std::vector<std::string> stored);
 
 // Adds `folder` at the end unless the history holds exactly that text already (letter case
 // counts). Returns the index the folder got, whose key the caller stores; nothing when it was

@@ -52,6 +52,23 @@ TEST(StartUp, HistoryEndsAtTheFirstMissingOrEmptyKey)
     // Entries are kept exactly as stored: no separator is added to them.
     EXPECT_EQ(StartWith(folder, "[FAVORATES]\r\nFOLDER0=/a\r\nFOLDER1=/b/\r\n").FolderHistory,
         (std::vector<std::string>{ "/a", "/b/" }));
+    // Each key as a lookup of that one name finds it: in any letter case, its first line, its
+    // exact number only, and only in the section's first block.
+    EXPECT_EQ(StartWith(folder,
+                  "[favorates]\r\n"
+                  "folder0=/a/\r\n"
+                  "FOLDER1=/b/\r\n"
+                  "FOLDER1=/second line/\r\n"
+                  "FOLDER02=/leading zero/\r\n"
+                  "FOLDER18446744073709551618=/past any index/\r\n"
+                  "; FOLDER2=/comment/\r\n"
+                  "FOLDER2=\"/c/\"\r\n"
+                  "[Other]\r\n"
+                  "FOLDER3=/other section/\r\n"
+                  "[FAVORATES]\r\n"
+                  "FOLDER3=/second block/\r\n")
+                  .FolderHistory,
+        (std::vector<std::string>{ "/a/", "/b/", "/c/" }));
 }
 
 TEST(StartUp, WrittenHistoryReadsBackInOrder)

@@ -1,5 +1,10 @@
-// Reading the settings at start-up: the image folder and a long folder history, key by key.
+// Reading the settings at start-up with folder histories of growing length, from real files on
+// disk. Several copies of the file are read in turn, so that each call meets a file of its own.
+// Start-up reads every key from one parse; `BM_ReadKeyByKey` reads the history one
+// `ReadIniString` at a time, as start-up did before, to show what the one parse saves.
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
@@ -10,18 +15,76 @@
 
 namespace {
 
+using snapvale::test::TempFolder;
+
+constexpr int kCopies = 4;
+
+std::string HistoryFolder(long i)
+{
+    return "/home/player/Games/Lineage/スクリーンショット/" + std::to_string(i) + "/";
+}
+
+// Program folders each holding a settings file with `entries` history entries, written as the
+// program writes them.
+std::array<std::unique_ptr<TempFolder>, kCopies> SettingsFolders(long entries)
+{
+    std::string text = "[CONFIG]\r\nFOLDER=" + HistoryFolder(entries) + "\r\n[FAVORATES]\r\n";
+    for (long i = 0; i < entries; ++i)
+        text += "FOLDER" + std::to_string(i) + "=" + HistoryFolder(i) + "\r\n";
+    std::array<std::unique_ptr<TempFolder>, kCopies> folders;
+    for (auto& folder : folders) {
+        folder = std::make_unique<TempFolder>();
+        folder->Write(snapvale::kSettingsFileName, text);
+    }
+    return folders;
+}
+
 void BM_ReadStartupState(benchmark::State& state)
 {
-    snapvale::test::TempFolder folder;
-    const std::string settings = folder.folder() + snapvale::kSettingsFileName;
-    snapvale::WriteIniString("CONFIG", "FOLDER", "/home/player/shots/", settings);
-    for (int i = 0; i < state.range(0); ++i)
-        snapvale::WriteIniString("FAVORATES", "FOLDER" + std::to_string(i),
-            "/home/player/shots/" + std::to_string(i) + "/", settings);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(snapvale::ReadStartupState(folder.path().string()));
+    const auto folders = SettingsFolders(state.range(0));
+    int next = 0;
+    for (auto _ : state) {
+        const snapvale::AppState read = snapvale::ReadStartupState(folders[next]->path().string());
+        benchmark::DoNotOptimize(read.FolderHistory.data());
+        next = (next + 1) % kCopies;
+    }
+    state.counters["entries"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_ReadStartupState)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadStartupState)
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(10'000)
+    ->Arg(50'000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ReadKeyByKey(benchmark::State& state)
+{
+    const auto folders = SettingsFolders(state.range(0));
+    int next = 0;
+    for (auto _ : state) {
+        const std::string file = folders[next]->folder() + snapvale::kSettingsFileName;
+        for (long n = 0;; ++n)
+            if (snapvale::ReadIniString("FAVORATES", "FOLDER" + std::to_string(n), file, "")
+                    .empty())
+                break;
+        next = (next + 1) % kCopies;
+    }
+}
+BENCHMARK(BM_ReadKeyByKey)->Arg(100)->Arg(2'000)->Unit(benchmark::kMillisecond);
+
+// What accepting a folder in the options dialog costs with a long history: one key written,
+// the file replaced and flushed to disk.
+void BM_WriteOneKey(benchmark::State& state)
+{
+    const auto folders = SettingsFolders(state.range(0));
+    int next = 0;
+    for (auto _ : state) {
+        snapvale::WriteIniString("CONFIG", "FOLDER", HistoryFolder(next),
+            folders[next]->folder() + snapvale::kSettingsFileName);
+        next = (next + 1) % kCopies;
+    }
+}
+BENCHMARK(BM_WriteOneKey)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

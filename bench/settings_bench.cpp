@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <benchmark/benchmark.h>
@@ -85,6 +86,23 @@ void BM_WriteOneKey(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WriteOneKey)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond);
+
+// Clearing a long history as the history menu does: one load, every key blanked in memory, one
+// replace of the file.
+void BM_ClearHistory(benchmark::State& state)
+{
+    const auto folders = SettingsFolders(state.range(0));
+    int next = 0;
+    for (auto _ : state) {
+        const std::string file = folders[next]->folder() + snapvale::kSettingsFileName;
+        std::optional<snapvale::PrivateProfile> profile = snapvale::LoadPrivateProfile(file);
+        for (long i = 0; i < state.range(0); ++i)
+            profile->Write("FAVORATES", "FOLDER" + std::to_string(i), "");
+        snapvale::StorePrivateProfile(*profile, file);
+        next = (next + 1) % kCopies;
+    }
+}
+BENCHMARK(BM_ClearHistory)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -137,6 +137,30 @@ void BM_StartUpToFilledWindow(benchmark::State& bench)
 }
 BENCHMARK(BM_StartUpToFilledWindow)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The whole start-up with a long folder history: the settings read, the history menu and the
+// window, on an empty image folder so that the history is what grows.
+void BM_StartUpWithHistory(benchmark::State& bench)
+{
+    TempFolder images;
+    Window setup(images.folder());
+    std::string settings = "[CONFIG]\r\nFOLDER=" + images.folder() + "\r\n[FAVORATES]\r\n";
+    for (long i = 0; i < bench.range(0); ++i)
+        settings += "FOLDER" + std::to_string(i) + "=/home/player/Games/Lineage/スクリーンショット/"
+            + std::to_string(i) + "/\r\n";
+    setup.app.Write(snapvale::kSettingsFileName, settings);
+    for (auto _ : bench) {
+        snapvale::AppState state = snapvale::ReadStartupState(setup.app.path().string());
+        auto window = std::make_unique<snapvale::frmMain>(state);
+        window->show();
+        window->repaint();
+        QCoreApplication::processEvents();
+        bench.PauseTiming();
+        window.reset();
+        bench.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpWithHistory)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // The longest the UI thread keeps an event waiting: another thread posts one every millisecond,
 // stamped with the time it was posted, and the UI thread notes how late each is handled. That is
 // how long a key press or a click would have waited: the longest stretch the thread was busy.

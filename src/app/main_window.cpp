@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iostream>
 #include <optional>
+#include <span>
 
 #include <QAction>
 #include <QApplication>
@@ -292,6 +293,7 @@ void frmMain::CreateMenus()
 
     mnuFavorates = addMenu("mnuFavorates", QStringLiteral("フォルダ履歴(&A)"));
     addItem(mnuFavorates, mnuFavorate, "mnuFavorate", QStringLiteral("履歴をクリア(&C)"));
+    connect(mnuFavorates, &QMenu::aboutToShow, this, &frmMain::FillHistoryMenu);
 
     // The region menu never shows on the menu bar; it pops up over the view after a drag.
     mnuPopup = new QMenu(QStringLiteral("右クリック(non visible)"), this);
@@ -338,22 +340,39 @@ void frmMain::Form_Load()
 
 void frmMain::BuildHistoryMenu()
 {
-    // Items past the clear item are rebuilt from the list each time.
-    while (mnuFavorate.size() > 1)
-        delete mnuFavorate.takeLast();
-    const std::vector<std::string> folders = HistoryMenuFolders(state_.FolderHistory);
+    // The folder items themselves are made when the menu is about to show (FillHistoryMenu): each
+    // item added to a menu costs time in the number it holds already, so a history of tens of
+    // thousands made into items here would hold up start-up by seconds.
+    const std::span<const std::string> folders = HistoryMenuFolders(state_.FolderHistory);
+    const qsizetype made = mnuFavorate.size() > 1 ? mnuFavorate.size() - 2 : 0;
+    if (static_cast<std::size_t>(made) > folders.size()) {
+        // Only a clear takes entries away: the items made before go with them.
+        while (mnuFavorate.size() > 1)
+            delete mnuFavorate.takeLast();
+    }
+    if (!folders.empty())
+        mnuFavorate[0]->setText(QStringLiteral("履歴をクリア"));
+}
+
+void frmMain::FillHistoryMenu()
+{
+    const std::span<const std::string> folders = HistoryMenuFolders(state_.FolderHistory);
     if (folders.empty())
         return;
-    mnuFavorate[0]->setText(QStringLiteral("履歴をクリア"));
-    QAction* separator = mnuFavorates->addSeparator();
-    separator->setObjectName("mnuFavorate(1)");
-    mnuFavorate.append(separator);
-    for (const std::string& folder : folders) {
+    if (mnuFavorate.size() == 1) {
+        QAction* separator = mnuFavorates->addSeparator();
+        separator->setObjectName("mnuFavorate(1)");
+        mnuFavorate.append(separator);
+    }
+    // The history only grows until a clear, which removes the items: those there show its first
+    // entries, and only the entries added since need items.
+    for (auto folder = folders.begin() + (mnuFavorate.size() - 2); folder != folders.end();
+         ++folder) {
         // The folder is the item's value; "&" in a folder name is shown, not taken as a mnemonic.
-        const QString path = PathToQString(folder);
+        const QString path = PathToQString(*folder);
         QAction* item = mnuFavorates->addAction(QString(path).replace('&', "&&"));
         item->setObjectName(QStringLiteral("mnuFavorate(%1)").arg(mnuFavorate.size()));
-        item->setData(QByteArray::fromStdString(folder)); // the folder's own bytes
+        item->setData(QByteArray::fromStdString(*folder)); // the folder's own bytes
         const int index = static_cast<int>(mnuFavorate.size());
         connect(item, &QAction::triggered, this, [this, index] { mnuFavorate_Click(index); });
         mnuFavorate.append(item);
@@ -628,9 +647,10 @@ void frmMain::mnuFavorate_Click(int Index)
         ShowDates();
         return;
     }
-    if (Index != 0 || mnuFavorate.size() <= 1)
+    if (Index != 0)
         return;
-    // Every stored key blanked in one parse and one replace of the file, however long the history.
+    // Every stored key blanked in one parse and one replace of the file, however long the history;
+    // an empty history has none, and nothing happens.
     if (const std::size_t stored = ClearHistory(state_.FolderHistory)) {
         const std::string settings = state_.SettingsFile();
         if (std::optional<PrivateProfile> profile = LoadPrivateProfile(settings)) {

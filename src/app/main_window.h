@@ -76,7 +76,10 @@ private:
     void CreateControls();
     void CreateMenus();
     void Form_Load();
+    // Makes the history menu match FolderHistory: its clear item at once, its folder items when
+    // the menu is about to show (FillHistoryMenu).
     void BuildHistoryMenu();
+    void FillHistoryMenu();
     void SetupTree();
 
     void SetCaption(const std::string& caption) override;

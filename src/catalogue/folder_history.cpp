@@ -43,7 +43,7 @@ std::size_t ClearHistory(std::vector<std::string>& history)
     return stored;
 }
 
-std::vector<std::string> HistoryMenuFolders(const std::vector<std::string>& history)
+std::span<const std::string> HistoryMenuFolders(const std::vector<std::string>& history)
 {
     if (IsHistoryEmpty(history))
         return {};

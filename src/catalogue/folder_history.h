@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ std::optional<std::size_t> AddToHistory(
 std::size_t ClearHistory(std::vector<std::string>& history);
 
 // The folders the history menu lists after its clear item, in order; none for an empty history.
-std::vector<std::string> HistoryMenuFolders(const std::vector<std::string>& history);
+// A view of `history`, valid while it is unchanged: the history may be long.
+std::span<const std::string> HistoryMenuFolders(const std::vector<std::string>& history);
 
 } // namespace snapvale

@@ -29,10 +29,13 @@ protected:
         return window;
     }
 
-    QStringList MenuTexts(frmMain& window, const char* menu)
+    // The menu's items as the user sees them when it opens.
+    QStringList MenuTexts(frmMain& window, const char* name)
     {
+        QMenu* menu = window.findChild<QMenu*>(name);
+        emit menu->aboutToShow();
         QStringList texts;
-        for (QAction* action : window.findChild<QMenu*>(menu)->actions())
+        for (QAction* action : menu->actions())
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return texts;
     }
@@ -101,6 +104,7 @@ TEST_F(MainWindow, ChoosingAHistoryFolderWritesNothing)
 {
     state.FolderHistory = { "/a/", images.folder() };
     auto window = Open();
+    emit window->findChild<QMenu*>("mnuFavorates")->aboutToShow();
     window->findChild<QAction*>("mnuFavorate(3)")->trigger();
     EXPECT_EQ(state.ImageFolder, images.folder());
     EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", images.folder() }));
@@ -113,6 +117,8 @@ TEST_F(MainWindow, ClearingTheHistoryBlanksItsKeys)
     WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
     state.FolderHistory = { "/a/", "/b/" };
     auto window = Open();
+    EXPECT_EQ(
+        MenuTexts(*window, "mnuFavorates"), (QStringList{ "履歴をクリア", "-", "/a/", "/b/" }));
     window->findChild<QAction*>("mnuFavorate(0)")->trigger();
     EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
     EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア" });

@@ -58,10 +58,13 @@ protected:
             });
         EXPECT_EQ(frmOption::Active(), nullptr) << "the dialog has closed";
     }
+    // The history menu's items as the user sees them when it opens.
     QStringList HistoryMenu()
     {
+        QMenu* menu = window().findChild<QMenu*>("mnuFavorates");
+        emit menu->aboutToShow();
         QStringList texts;
-        for (QAction* action : window().findChild<QMenu*>("mnuFavorates")->actions())
+        for (QAction* action : menu->actions())
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return texts;
     }
@@ -133,6 +136,7 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
 {
     state.FolderHistory = { "/a/", "/b/" };
     Open();
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/a/", "/b/" }));
     folderBrowser.answers = { "/b", "/B" };
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();

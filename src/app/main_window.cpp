@@ -14,6 +14,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -73,6 +74,26 @@ constexpr int kPaneBorder = 2;
 constexpr int kPaneGap = 100;
 
 const char* const kDesignCaption = "Snapvale";
+
+// A menu taller than the screen scrolls, with arrows at its ends as on Windows, instead of
+// spreading into columns across the whole screen: a long folder history stays one list.
+class ScrollingMenuStyle : public QProxyStyle
+{
+public:
+    explicit ScrollingMenuStyle(QObject* owner)
+        : QProxyStyle(QApplication::style()->name())
+    {
+        setParent(owner);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_Menu_Scrollable)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // The desktop theme's icon, else our own, drawn at its size and at twice it for scaled screens.
 QIcon RowIcon(const char* themeName, const char* resource)
@@ -294,6 +315,7 @@ void frmMain::CreateMenus()
     mnuFavorates = addMenu("mnuFavorates", QStringLiteral("フォルダ履歴(&A)"));
     addItem(mnuFavorates, mnuFavorate, "mnuFavorate", QStringLiteral("履歴をクリア(&C)"));
     connect(mnuFavorates, &QMenu::aboutToShow, this, &frmMain::FillHistoryMenu);
+    mnuFavorates->setStyle(new ScrollingMenuStyle(mnuFavorates));
 
     // The region menu never shows on the menu bar; it pops up over the view after a drag.
     mnuPopup = new QMenu(QStringLiteral("右クリック(non visible)"), this);

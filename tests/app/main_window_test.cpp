@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
@@ -90,6 +91,22 @@ TEST_F(MainWindow, HistoryMenuFollowsTheHistory)
     auto window = Open();
     EXPECT_EQ(MenuTexts(*window, "mnuFavorates"),
         (QStringList{ "履歴をクリア", "-", "/a/", "/b && c/" }));
+}
+
+TEST_F(MainWindow, LongHistoryStaysOneList)
+{
+    state.FolderHistory.clear();
+    for (int i = 0; i < 300; ++i)
+        state.FolderHistory.push_back("/folder" + std::to_string(i) + "/");
+    auto window = Open();
+    auto* menu = window->findChild<QMenu*>("mnuFavorates");
+    menu->popup(QPoint(0, 0));
+    // Far taller than the screen, yet every item under the first rather than in columns beside.
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 302);
+    EXPECT_EQ(menu->actionGeometry(items.back()).left(), menu->actionGeometry(items[2]).left());
+    EXPECT_LE(menu->width(), menu->screen()->availableGeometry().width() / 2);
+    menu->hide();
 }
 
 TEST_F(MainWindow, EmptyHistoryShowsTheClearItemAlone)

@@ -17,7 +17,8 @@ std::string WithTrailingSeparator(std::string folder)
 std::string DefaultImageFolder()
 {
 #ifdef _WIN32
-    return "C:\\Program Files\\Lineage\\";
+    const std::string programs = ProgramFilesFolder();
+    return WithTrailingSeparator(programs.empty() ? "C:\\Program Files" : programs) + "Lineage\\";
 #else
     return WithTrailingSeparator(HomeFolder()) + ".wine/drive_c/Program Files/Lineage/";
 #endif

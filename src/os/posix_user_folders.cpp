@@ -1,9 +1,9 @@
-#include "os/user_folders.h"
-
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
+
+#include "os/user_folders.h"
 
 namespace snapvale {
 
@@ -27,17 +27,13 @@ std::string HomeFolder()
 
 std::string UserConfigFolder()
 {
-#ifdef _WIN32
-    if (const char* appData = std::getenv("APPDATA"); appData && *appData)
-        return appData;
-    return {};
-#else
     // A relative value is invalid by the XDG rules and is ignored, as they ask.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
         return config;
     const std::string home = HomeFolder();
     return home.empty() ? std::string() : home + "/.config";
-#endif
 }
+
+std::string ProgramFilesFolder() { return {}; }
 
 } // namespace snapvale

@@ -14,8 +14,12 @@ std::string ProgramFolder();
 std::string HomeFolder();
 
 // The folder that holds the user's per-program settings, without a trailing separator:
-// $XDG_CONFIG_HOME when it is set to an absolute path, otherwise <home>/.config (%APPDATA% on
-// Windows). It need not exist yet. Empty when unknown.
+// $XDG_CONFIG_HOME when it is set to an absolute path, otherwise <home>/.config (on Windows the
+// roaming application-data folder, %APPDATA%). It need not exist yet. Empty when unknown.
 std::string UserConfigFolder();
+
+// The folder programs are installed in, without a trailing separator: on Windows the Program
+// Files folder (C:\Program Files on most systems). Empty on systems that have none.
+std::string ProgramFilesFolder();
 
 } // namespace snapvale

@@ -1,0 +1,19 @@
+#include "os/native_path.h"
+
+#ifdef _WIN32
+#include "os/windows_text.h"
+#endif
+
+namespace snapvale {
+
+std::filesystem::path NativePath(const std::string& path)
+{
+#ifdef _WIN32
+    const std::optional<std::wstring> wide = WideFromUtf8(path);
+    return wide ? std::filesystem::path(*wide) : std::filesystem::path();
+#else
+    return std::filesystem::path(path);
+#endif
+}
+
+} // namespace snapvale

@@ -1,0 +1,503 @@
+// The file system seam on Windows: the wide-character Win32 calls, with each path converted from
+// UTF-8 at the call and each name the system reports converted back.
+
+#include <aclapi.h>
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+#include <windows.h>
+
+#include "os/file_system.h"
+#include "os/windows_text.h"
+
+namespace snapvale {
+
+namespace {
+
+// Seconds from 1601-01-01, where Windows counts file times, to 1970-01-01.
+constexpr std::int64_t kEpochDifference = 11644473600;
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// A virus scanner or an indexer opens a file just written for a moment; a rename over it waits
+// this many times (a little longer each time) before it counts as failed.
+constexpr int kRenameRetries = 5;
+constexpr DWORD kRenameRetryMilliseconds = 20;
+
+// Closes a handle however a call ends.
+class Handle
+{
+public:
+    explicit Handle(HANDLE handle)
+        : handle_(handle)
+    {
+    }
+    ~Handle()
+    {
+        if (valid())
+            ::CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};
+
+// Ends a folder search however the listing ends.
+class FindHandle
+{
+public:
+    explicit FindHandle(HANDLE handle)
+        : handle_(handle)
+    {
+    }
+    ~FindHandle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Frees what the security calls allocate.
+class LocalMemory
+{
+public:
+    LocalMemory() = default;
+    ~LocalMemory() { ::LocalFree(memory_); }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+
+    HLOCAL* out() { return &memory_; }
+    void* get() const { return memory_; }
+
+private:
+    HLOCAL memory_ = nullptr;
+};
+
+std::int64_t UnixSeconds(const FILETIME& time)
+{
+    const std::uint64_t ticks = (std::uint64_t{ time.dwHighDateTime } << 32) | time.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+}
+
+bool IsNotFound(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+        || error == ERROR_INVALID_NAME;
+}
+
+// Opens what is at `path` for its attributes only, following links, without keeping anybody else
+// from reading, writing or removing it meanwhile; folders open too.
+Handle OpenForAttributes(const std::wstring& path)
+{
+    return Handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// What is at `path`, links followed; nothing (with the system's error code kept) when nothing is
+// there or it cannot be asked.
+std::optional<BY_HANDLE_FILE_INFORMATION> FollowedInformation(const std::wstring& path)
+{
+    const Handle file = OpenForAttributes(path);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &information))
+        return std::nullopt;
+    return information;
+}
+
+std::optional<BY_HANDLE_FILE_INFORMATION> FollowedInformation(const std::string& path)
+{
+    const std::optional<std::wstring> wide = WideFromUtf8(path);
+    if (!wide) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return std::nullopt;
+    }
+    return FollowedInformation(*wide);
+}
+
+// The reparse tag of the entry at `path` itself (a link is not followed); zero for an ordinary
+// entry.
+DWORD ReparseTag(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    const FindHandle find(::FindFirstFileExW(
+        path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    if (find.get() == INVALID_HANDLE_VALUE
+        || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return 0;
+    return found.dwReserved0;
+}
+
+class WindowsWritableFile final : public WritableFile
+{
+public:
+    explicit WindowsWritableFile(HANDLE file)
+        : file_(file)
+    {
+    }
+    ~WindowsWritableFile() override
+    {
+        if (file_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file_);
+    }
+
+    bool Append(std::string_view bytes) override
+    {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return false;
+        while (!bytes.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            DWORD written = 0;
+            if (!::WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written == 0)
+                return false;
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool Sync() override { return file_ != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file_); }
+
+    bool Close() override
+    {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return false;
+        const bool closed = ::CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE file_;
+};
+
+// Six letters and digits, different for every call in every process.
+std::string UniqueSuffix()
+{
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix = ".";
+    for (int i = 0; i < 6; ++i)
+        suffix += kLetters[pick(random)];
+    return suffix;
+}
+
+// The access list a replacement of an existing file must carry to keep the file's permissions:
+// the whole list when the file does not inherit from its folder, else only the entries set on the
+// file itself (a new file in the same folder inherits the rest). Empty when there is nothing to
+// carry over, or the file system keeps no access lists.
+class CarriedAccess
+{
+public:
+    explicit CarriedAccess(HANDLE target)
+    {
+        PACL list = nullptr;
+        if (::GetSecurityInfo(target, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                &list, nullptr, descriptor_.out())
+                != ERROR_SUCCESS
+            || list == nullptr)
+            return;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (!::GetSecurityDescriptorControl(descriptor_.get(), &control, &revision))
+            return;
+        protected_ = (control & SE_DACL_PROTECTED) != 0;
+        if (protected_) {
+            list_ = list;
+            return;
+        }
+        // The entries not inherited, in their order, in a list of their own.
+        ACL_SIZE_INFORMATION size{};
+        if (!::GetAclInformation(list, &size, sizeof size, AclSizeInformation))
+            return;
+        own_.resize(size.AclBytesInUse / sizeof(std::uint32_t) + 1);
+        const auto ownList = reinterpret_cast<PACL>(own_.data());
+        if (!::InitializeAcl(
+                ownList, static_cast<DWORD>(own_.size() * sizeof(std::uint32_t)), ACL_REVISION_DS))
+            return;
+        bool any = false;
+        for (DWORD i = 0; i < size.AceCount; ++i) {
+            void* entry = nullptr;
+            if (!::GetAce(list, i, &entry))
+                return;
+            const auto header = static_cast<const ACE_HEADER*>(entry);
+            if (header->AceFlags & INHERITED_ACE)
+                continue;
+            if (!::AddAce(ownList, ACL_REVISION_DS, MAXDWORD, entry, header->AceSize))
+                return;
+            any = true;
+        }
+        if (any)
+            list_ = ownList;
+    }
+
+    bool empty() const { return list_ == nullptr; }
+
+    bool ApplyTo(HANDLE file) const
+    {
+        const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION
+            | (protected_ ? PROTECTED_DACL_SECURITY_INFORMATION
+                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        return ::SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list_, nullptr)
+            == ERROR_SUCCESS;
+    }
+
+private:
+    LocalMemory descriptor_;
+    std::vector<std::uint32_t> own_; // aligned room for the list of the file's own entries
+    PACL list_ = nullptr;
+    bool protected_ = false;
+};
+
+class WindowsFileSystem final : public FileSystem
+{
+public:
+    std::vector<FolderFile> ListFolder(
+        const std::string& folder, const std::function<bool(std::string_view)>& accept) override
+    {
+        std::vector<FolderFile> files;
+        std::string prefix = folder.empty() ? std::string(".") : folder;
+        if (prefix.back() != '\\' && prefix.back() != '/')
+            prefix += '\\';
+        // Every name, and the extension checked here: the system's own "*.tga" would also match
+        // a long name whose short 8.3 alias happens to end in .TGA.
+        const std::optional<std::wstring> pattern = WideFromUtf8(prefix + '*');
+        if (!pattern)
+            return files;
+        WIN32_FIND_DATAW found;
+        const FindHandle find(::FindFirstFileExW(pattern->c_str(), FindExInfoBasic, &found,
+            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (find.get() == INVALID_HANDLE_VALUE)
+            return files;
+        constexpr DWORD kNoFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE
+            | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        do {
+            if (found.dwFileAttributes & kNoFile)
+                continue;
+            const std::optional<std::string> name = Utf8FromWide(found.cFileName);
+            if (!name || !accept(*name))
+                continue;
+            FILETIME modified = found.ftLastWriteTime;
+            // A link's entry carries the link's own time; the file it names is the picture.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                && found.dwReserved0 == IO_REPARSE_TAG_SYMLINK) {
+                const std::optional<BY_HANDLE_FILE_INFORMATION> target =
+                    FollowedInformation(prefix + *name);
+                if (!target || (target->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    continue;
+                modified = target->ftLastWriteTime;
+            }
+            files.push_back({ *name, UnixSeconds(modified) });
+        } while (::FindNextFileW(find.get(), &found));
+        return files;
+    }
+
+    std::optional<std::int64_t> ModificationTime(const std::string& path) override
+    {
+        const std::optional<BY_HANDLE_FILE_INFORMATION> information = FollowedInformation(path);
+        if (!information)
+            return std::nullopt;
+        return UnixSeconds(information->ftLastWriteTime);
+    }
+
+    ReadStatus ReadFile(const std::string& path, std::string& contents) override
+    {
+        contents.clear();
+        const std::optional<std::wstring> wide = WideFromUtf8(path);
+        if (!wide)
+            return ReadStatus::NotFound; // no file has a name that is not text
+        const Handle file(::CreateFileW(wide->c_str(), GENERIC_READ, kShareAll, nullptr,
+            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid())
+            return IsNotFound(::GetLastError()) ? ReadStatus::NotFound : ReadStatus::Failed;
+        // A device (NUL, CON or COM1 in any folder) or a pipe could block or never end.
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (::GetFileType(file.get()) != FILE_TYPE_DISK
+            || !::GetFileInformationByHandle(file.get(), &information)
+            || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return ReadStatus::Failed;
+        const std::uint64_t size =
+            (std::uint64_t{ information.nFileSizeHigh } << 32) | information.nFileSizeLow;
+        if (size > 0 && size < contents.max_size())
+            contents.reserve(static_cast<std::size_t>(size));
+        char buffer[64 * 1024];
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+                contents.clear();
+                return ReadStatus::Failed;
+            }
+            if (got == 0)
+                return ReadStatus::Ok;
+            contents.append(buffer, got);
+        }
+    }
+
+    WriteAccess AskWriteAccess(const std::string& path) override
+    {
+        const std::optional<std::wstring> wide = WideFromUtf8(path);
+        if (!wide)
+            return WriteAccess::Missing;
+        const std::optional<BY_HANDLE_FILE_INFORMATION> information = FollowedInformation(*wide);
+        if (!information)
+            return IsNotFound(::GetLastError()) ? WriteAccess::Missing : WriteAccess::ReadOnly;
+        const bool folder = (information->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // A file's read-only mark is the box in its properties, which the system keeps even for
+        // administrators. On a folder the mark means nothing of the kind (Explorer sets it on
+        // folders it has customised), so only the access list speaks for folders.
+        if (!folder && (information->dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+            return WriteAccess::ReadOnly;
+        // The access list decides, asked by opening for the right to write the file or to add
+        // files to the folder; nothing is written.
+        const Handle probe(::CreateFileW(wide->c_str(), folder ? FILE_ADD_FILE : FILE_WRITE_DATA,
+            kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (probe.valid())
+            return WriteAccess::Writable;
+        // Open elsewhere without sharing is no matter of permission; the write itself will tell.
+        return ::GetLastError() == ERROR_SHARING_VIOLATION ? WriteAccess::Writable
+                                                           : WriteAccess::ReadOnly;
+    }
+
+    bool IsFolder(const std::string& path) override
+    {
+        const std::optional<BY_HANDLE_FILE_INFORMATION> information = FollowedInformation(path);
+        return information && (information->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    // The new folder takes its access list from the folder it is made in, as every folder on
+    // Windows does; under the user's profile that admits the user alone (and the system).
+    bool CreateFolder(const std::string& path) override
+    {
+        const std::optional<std::wstring> wide = WideFromUtf8(path);
+        return wide && ::CreateDirectoryW(wide->c_str(), nullptr);
+    }
+
+    std::optional<std::string> FollowLink(const std::string& path) override
+    {
+        const std::optional<std::wstring> wide = WideFromUtf8(path);
+        // Only a symbolic link names another file; other reparse points (cloud placeholders,
+        // deduplicated files) are the files themselves.
+        if (!wide || ReparseTag(*wide) != IO_REPARSE_TAG_SYMLINK)
+            return path;
+        const Handle target = OpenForAttributes(*wide);
+        if (!target.valid())
+            return std::nullopt;
+        std::wstring name(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length = ::GetFinalPathNameByHandleW(target.get(), name.data(),
+                static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            if (length == 0)
+                return std::nullopt;
+            if (length < name.size()) {
+                name.resize(length);
+                break;
+            }
+            name.resize(length);
+        }
+        // The system answers in its long-path form, \\?\C:\... or \\?\UNC\server\share\...
+        constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
+        constexpr std::wstring_view kLong = L"\\\\?\\";
+        if (name.starts_with(kUnc))
+            name.replace(0, kUnc.size(), L"\\\\");
+        else if (name.starts_with(kLong))
+            name.erase(0, kLong.size());
+        return Utf8FromWide(name);
+    }
+
+    std::unique_ptr<WritableFile> CreateTemporaryFile(
+        const std::string& target, std::string& temporaryPath) override
+    {
+        const std::optional<std::wstring> wideTarget = WideFromUtf8(target);
+        if (!wideTarget)
+            return nullptr;
+        // The replacement is to look like the file it replaces: its hidden or system marks and
+        // its permissions. A new file starts with the folder's inherited permissions.
+        DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+        const Handle existing(::CreateFileW(wideTarget->c_str(),
+            READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (existing.valid() && ::GetFileInformationByHandle(existing.get(), &information)) {
+            constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
+                | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+            if (information.dwFileAttributes & kKept)
+                attributes = information.dwFileAttributes & kKept;
+        }
+        const CarriedAccess access(existing.valid() ? existing.get() : INVALID_HANDLE_VALUE);
+
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string path = target + UniqueSuffix();
+            const std::optional<std::wstring> wide = WideFromUtf8(path);
+            if (!wide)
+                return nullptr;
+            const HANDLE file =
+                ::CreateFileW(wide->c_str(), GENERIC_WRITE | (access.empty() ? 0 : WRITE_DAC), 0,
+                    nullptr, CREATE_NEW, attributes, nullptr);
+            if (file == INVALID_HANDLE_VALUE) {
+                if (::GetLastError() == ERROR_FILE_EXISTS)
+                    continue;
+                return nullptr;
+            }
+            if (!access.empty() && !access.ApplyTo(file)) {
+                ::CloseHandle(file);
+                ::DeleteFileW(wide->c_str());
+                return nullptr;
+            }
+            temporaryPath = std::move(path);
+            return std::make_unique<WindowsWritableFile>(file);
+        }
+        return nullptr;
+    }
+
+    // One rename that replaces the target, written through to the disk before it returns.
+    // ReplaceFileW is not used: when it fails part way without a backup file it can leave the
+    // target removed, and this call must leave both files as they were on failure.
+    bool Rename(const std::string& from, const std::string& to) override
+    {
+        const std::optional<std::wstring> wideFrom = WideFromUtf8(from);
+        const std::optional<std::wstring> wideTo = WideFromUtf8(to);
+        if (!wideFrom || !wideTo)
+            return false;
+        for (int attempt = 0;; ++attempt) {
+            if (::MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            const DWORD error = ::GetLastError();
+            const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                || error == ERROR_LOCK_VIOLATION;
+            if (!held || attempt == kRenameRetries)
+                return false;
+            ::Sleep(kRenameRetryMilliseconds * static_cast<DWORD>(attempt + 1));
+        }
+    }
+
+    bool Remove(const std::string& path) override
+    {
+        const std::optional<std::wstring> wide = WideFromUtf8(path);
+        return wide && ::DeleteFileW(wide->c_str());
+    }
+
+    // The rename was written through, its folder entry included.
+    bool SyncFolder(const std::string&) override { return true; }
+};
+
+} // namespace
+
+FileSystem& FileSystem::Default()
+{
+    static WindowsFileSystem system;
+    return system;
+}
+
+} // namespace snapvale

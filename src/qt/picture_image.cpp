@@ -1,5 +1,6 @@
 #include "qt/picture_image.h"
 
+#include "os/native_path.h"
 #include "tga/tga_loader.h"
 
 namespace snapvale {
@@ -25,7 +26,7 @@ PixelBlock PixelsOf(const QImage& image)
 
 QImage LoadTGAImage(const std::string& path)
 {
-    std::optional<Picture> picture = LoadTGA(path);
+    std::optional<Picture> picture = LoadTGA(NativePath(path));
     return picture ? ToQImage(std::move(*picture)) : QImage();
 }
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "app/private_profile.h"
@@ -27,19 +29,30 @@ TEST(StartUp, NoSettingsFileGivesTheDefaults)
     EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "start-up writes nothing";
 }
 
+#ifndef _WIN32
 TEST(StartUp, DefaultFolderIsTheGameUnderWine)
 {
     const std::string folder = DefaultImageFolder();
     EXPECT_TRUE(folder.ends_with("/.wine/drive_c/Program Files/Lineage/")) << folder;
 }
+#endif
+
+// `path` written with "/" and given in the system's separator, so one test holds everywhere.
+std::string Native(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', kSeparator);
+    return path;
+}
 
 TEST(StartUp, ImageFolderGetsItsTrailingSeparator)
 {
     TempFolder folder;
-    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots\r\n").ImageFolder, "/srv/shots/");
-    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=/srv/shots/\r\n").ImageFolder, "/srv/shots/");
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=" + Native("/srv/shots") + "\r\n").ImageFolder,
+        Native("/srv/shots/"));
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=" + Native("/srv/shots/") + "\r\n").ImageFolder,
+        Native("/srv/shots/"));
     // Present but empty is not missing: the empty folder becomes the root.
-    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=\r\n").ImageFolder, "/");
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nFOLDER=\r\n").ImageFolder, Native("/"));
 }
 
 TEST(StartUp, HistoryEndsAtTheFirstMissingOrEmptyKey)
@@ -94,12 +107,17 @@ TEST(StartUp, ClearedHistoryThenOneNewFolder)
 
 TEST(StartUp, ProgramInTheRootFolder)
 {
-    EXPECT_EQ(WithTrailingSeparator("/"), "/");
-    const AppState state = ReadStartupState("/");
-    EXPECT_EQ(state.AppFolder, "/");
+#ifdef _WIN32
+    const std::string root = "C:\\";
+#else
+    const std::string root = "/";
+#endif
+    EXPECT_EQ(WithTrailingSeparator(root), root);
+    const AppState state = ReadStartupState(root);
+    EXPECT_EQ(state.AppFolder, root);
     // Beside the program only where it may be written; an ordinary user gets the per-user file.
-    if (MayWriteInFolder("/")) {
-        EXPECT_EQ(state.SettingsFile(), "/Snapvale2.ini");
+    if (MayWriteInFolder(root)) {
+        EXPECT_EQ(state.SettingsFile(), root + "Snapvale2.ini");
     }
 }
 

@@ -5,8 +5,14 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <utime.h>
+#endif
+
+#include "os/native_path.h"
 
 namespace snapvale::test {
 
@@ -39,21 +45,30 @@ TempFolder::~TempFolder()
 
 std::string TempFolder::folder() const
 {
-    std::string text = path_.string();
+    std::string text = Utf8(path_);
     text += static_cast<char>(fs::path::preferred_separator);
     return text;
 }
 
 fs::path TempFolder::Write(const std::string& name, std::string_view bytes) const
 {
-    const fs::path file = path_ / name;
+    const fs::path file = path_ / NativePath(name);
     fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;
 }
 
-std::string TempFolder::Read(const std::string& name) const { return ReadFileBytes(path_ / name); }
+std::string TempFolder::Read(const std::string& name) const
+{
+    return ReadFileBytes(path_ / NativePath(name));
+}
+
+std::string Utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 std::string ReadFileBytes(const fs::path& file)
 {
@@ -66,6 +81,26 @@ std::string ReadFileBytes(const fs::path& file)
 void SetLocalModificationTime(
     const fs::path& file, int year, int month, int day, int hour, int minute, int second)
 {
+#ifdef _WIN32
+    // The system's own conversion, by the zone's rules for that year, as the program reads it.
+    const SYSTEMTIME local{ static_cast<WORD>(year), static_cast<WORD>(month), 0,
+        static_cast<WORD>(day), static_cast<WORD>(hour), static_cast<WORD>(minute),
+        static_cast<WORD>(second), 0 };
+    TIME_ZONE_INFORMATION zone{};
+    SYSTEMTIME utc{};
+    FILETIME when{};
+    if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr, &zone)
+        || !::TzSpecificLocalTimeToSystemTime(&zone, &local, &utc)
+        || !::SystemTimeToFileTime(&utc, &when))
+        return;
+    const HANDLE handle = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return;
+    ::SetFileTime(handle, nullptr, nullptr, &when);
+    ::CloseHandle(handle);
+#else
     std::tm local{};
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
@@ -77,6 +112,7 @@ void SetLocalModificationTime(
     const std::time_t when = std::mktime(&local);
     utimbuf times{ when, when };
     ::utime(file.c_str(), &times);
+#endif
 }
 
 } // namespace snapvale::test

@@ -23,12 +23,16 @@ public:
     std::string folder() const;
 
     // Writes bytes to a file below the folder (sub-folders are created) and returns its path.
+    // Names are UTF-8, as the program holds them.
     std::filesystem::path Write(const std::string& name, std::string_view bytes) const;
     std::string Read(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// A path as the program holds paths: UTF-8 (on Windows the library would give the ANSI code page).
+std::string Utf8(const std::filesystem::path& path);
 
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& file);

@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -346,9 +349,11 @@ TEST(TgaLoader, NoPictureFromWhatIsNoWholeFile)
     EXPECT_FALSE(LoadTGA(folder.path() / "short.tga"));
     EXPECT_FALSE(LoadTGA(folder.path() / "missing.tga"));
     EXPECT_FALSE(LoadTGA(folder.path()));
-    // A pipe would block the read for ever.
+#ifndef _WIN32
+    // A pipe would block the read for ever. (Windows keeps pipes out of folders.)
     ASSERT_EQ(mkfifo((folder.path() / "pipe.tga").c_str(), 0600), 0);
     EXPECT_FALSE(LoadTGA(folder.path() / "pipe.tga"));
+#endif
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include <unistd.h>
+#include <filesystem>
 
 #include <QTest>
 #include <QTreeWidget>
@@ -304,9 +304,11 @@ TEST_F(DateTreeTest, FortyThousandFilesOverThreeHundredDates)
         SetLocalModificationTime(folder.Write("day" + std::to_string(day) + ".bin", ""),
             2003 + day / 200, day / 20 % 10 + 1, day % 20 + 1);
     for (int i = 0; i < kFiles; ++i) {
-        const std::string day = folder.folder() + "day" + std::to_string(i % kDates) + ".bin";
-        const std::string name = folder.folder() + "shot" + std::to_string(100000 + i) + ".tga";
-        ASSERT_EQ(::link(day.c_str(), name.c_str()), 0);
+        std::error_code error;
+        std::filesystem::create_hard_link(
+            folder.path() / ("day" + std::to_string(i % kDates) + ".bin"),
+            folder.path() / ("shot" + std::to_string(100000 + i) + ".tga"), error);
+        ASSERT_FALSE(error) << error.message();
     }
     Rebuild();
     ASSERT_EQ(dateTree.catalogue().FileNames.size(), std::size_t{ kFiles });

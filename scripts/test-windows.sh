@@ -52,8 +52,11 @@ build_dependency libjpeg-turbo "$jpeg_version" "$(ls -d "$deps/src"/libjpeg-turb
 
 # Wine keeps its Windows (registry, C: drive, temporary folder) in the build folder, made before
 # the tests so that the first test does not pay for it. Wine names Unix files in the locale's
-# encoding: a UTF-8 locale keeps Japanese file names as they are.
+# encoding: a UTF-8 locale keeps Japanese file names as they are. Wine's menu builder stays off,
+# so nothing is written into the user's desktop menus, and so do its .NET and HTML engines,
+# which it would otherwise try to download.
 export WINEPREFIX=$root/build/windows-cross/wine WINEDEBUG=-all LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
 cmake --preset windows-cross
 nice cmake --build --preset windows-cross -j2
 if [[ ! -f $WINEPREFIX/system.reg ]]; then

@@ -63,9 +63,10 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
   wineboot --init >/dev/null 2>&1 || true
 fi
 # One Wine server for the whole run: started and stopped with every test, it can be on its way
-# out just as the next test connects.
-# Wine's own services start with the first program and stay as long as the server; started here,
-# they do not hold on to the output of the test that happened to be first.
+# out just as the next test connects. Wine's own services start with the first program and stay
+# as long as the server; started here, they do not hold on to the output of the test that happened
+# to be first. (The server left from the first start would end a few seconds after it.)
+wineserver --kill 2>/dev/null || true
 wineserver --persistent
 trap 'wineserver --kill' EXIT
 wineboot >/dev/null 2>&1

@@ -3,8 +3,9 @@
 // The operating system's files and folders, behind one small interface, so that the core's file
 // work reads the same on every system and tests can make any single call fail.
 //
-// Paths cross this interface as UTF-8 strings (on POSIX systems: the file system's own bytes),
-// absolute or relative to the working folder. No call throws; each one states what a failure
+// Paths cross this interface as UTF-8 strings (on POSIX systems: the file system's own bytes; on
+// Windows: converted to and from the system's UTF-16 names at each call), absolute or relative to
+// the working folder. No call throws; each one states what a failure
 // leaves behind. An implementation may be used from several threads at once.
 
 #include <cstddef>
@@ -94,7 +95,9 @@ public:
     virtual bool IsFolder(const std::string& path) = 0;
 
     // Creates the folder `path`, readable and writable by this user only (settings folders hold
-    // what the user chose). False when it was not made, also when something is there already.
+    // what the user chose; on Windows the folder inherits its parent's access list, which under
+    // the user's profile admits the user alone). False when it was not made, also when something
+    // is there already.
     virtual bool CreateFolder(const std::string& path) = 0;
 
     // The path that writing to `path` reaches: when `path` is a symbolic link, the path at the

@@ -5,33 +5,11 @@
 #include <new>
 #include <utility>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "tga/pixel_memory.h"
 
 namespace {
 
 void DeleteArray(void* pixels) { delete[] static_cast<std::uint32_t*>(pixels); }
-
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-constexpr std::size_t kHugePage = std::size_t{ 2 } << 20;
-// Below this a block stays on ordinary pages: rounding it up to a huge page would waste more.
-constexpr std::size_t kHugeBlocksFrom = std::size_t{ 1 } << 20;
-
-void* AllocatePixels(std::size_t bytes)
-{
-    if (bytes < kHugeBlocksFrom)
-        return std::malloc(bytes);
-    // Whole huge pages, aligned to them, so that every page of the block can be one.
-    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (block)
-        ::madvise(block, rounded, MADV_HUGEPAGE); // only advice: ordinary pages serve as well
-    return block;
-}
-#else
-void* AllocatePixels(std::size_t bytes) { return std::malloc(bytes); }
-#endif
 
 } // namespace
 

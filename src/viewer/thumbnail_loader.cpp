@@ -4,6 +4,7 @@
 
 #include <QThread>
 
+#include "os/native_path.h"
 #include "qt/picture_image.h"
 #include "tga/tga_loader.h"
 #include "viewer/box_reduce.h"
@@ -12,7 +13,7 @@ namespace snapvale {
 
 QImage MakeThumbnail(const std::string& path, QSize size)
 {
-    std::optional<Picture> picture = LoadTGA(path);
+    std::optional<Picture> picture = LoadTGA(NativePath(path));
     if (!picture)
         return {};
     // Averaging whole blocks first leaves the smooth scale a picture of about twice the cell.

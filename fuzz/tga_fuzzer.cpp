@@ -11,8 +11,13 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "tga/tga_loader.h"
 
@@ -25,7 +30,7 @@ class ScratchFile
 {
 public:
     ScratchFile()
-        : path_(Folder() / ("tga_fuzz_" + std::to_string(::getpid()) + ".tga"))
+        : path_(Folder() / ("tga_fuzz_" + std::to_string(ProcessId()) + ".tga"))
     {
     }
     ~ScratchFile()
@@ -35,7 +40,11 @@ public:
     }
     const std::filesystem::path& Write(const std::uint8_t* data, std::size_t size)
     {
+#ifdef _WIN32
+        std::FILE* file = ::_wfopen(path_.c_str(), L"wb"); // the path's own wide name
+#else
         std::FILE* file = std::fopen(path_.c_str(), "wb");
+#endif
         if (!file || (size != 0 && std::fwrite(data, 1, size, file) != size)
             || std::fclose(file) != 0)
             std::abort();
@@ -43,6 +52,15 @@ public:
     }
 
 private:
+    static long ProcessId()
+    {
+#ifdef _WIN32
+        return ::_getpid();
+#else
+        return ::getpid();
+#endif
+    }
+
     static std::filesystem::path Folder()
     {
         std::error_code error;

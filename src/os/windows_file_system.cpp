@@ -42,6 +42,12 @@ public:
 
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    void Reset(HANDLE handle)
+    {
+        if (valid())
+            ::CloseHandle(handle_);
+        handle_ = handle;
+    }
 
 private:
     HANDLE handle_;
@@ -425,8 +431,12 @@ public:
         // The replacement is to look like the file it replaces: its hidden or system marks and
         // its permissions. A new file starts with the folder's inherited permissions.
         DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-        const Handle existing(::CreateFileW(wideTarget->c_str(),
-            READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        // A user who may not read the access list still keeps the marks.
+        Handle existing(::CreateFileW(wideTarget->c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+            kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!existing.valid() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            existing.Reset(::CreateFileW(wideTarget->c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                nullptr, OPEN_EXISTING, 0, nullptr));
         BY_HANDLE_FILE_INFORMATION information{};
         if (existing.valid() && ::GetFileInformationByHandle(existing.get(), &information)) {
             constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM

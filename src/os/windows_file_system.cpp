@@ -4,9 +4,11 @@
 #include <aclapi.h>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 #include <windows.h>
+#include <winioctl.h>
 
 #include "os/file_system.h"
 #include "os/windows_text.h"
@@ -143,6 +145,104 @@ DWORD ReparseTag(const std::wstring& path)
         || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
         return 0;
     return found.dwReserved0;
+}
+
+// Whether `path` names a device rather than a file: the system turns a device's reserved name
+// (NUL, CON, COM1, ..., in any folder and with any extension) into a path of the form \\.\NUL.
+// Devices are told apart before they are opened, since opening some of them (a serial port)
+// already acts on them.
+bool NamesDevice(const std::wstring& path)
+{
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameW(
+            path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0)
+            return false; // the open that follows will say what is wrong with it
+        const bool fitted = length < full.size();
+        full.resize(length);
+        if (fitted)
+            break;
+    }
+    // \\.\C:\a.ini is a file on drive C:; \\.\NUL, \\.\C: (the volume) and \\.\pipe\x are not.
+    constexpr std::wstring_view kDevices = L"\\\\.\\";
+    if (!full.starts_with(kDevices))
+        return false;
+    const std::wstring_view name = std::wstring_view(full).substr(kDevices.size());
+    const bool onDrive = name.size() > 2 && name[1] == L':' && name[2] == L'\\';
+    return !onDrive;
+}
+
+// What an open handle names, for ReadFile: Ok for a disk file of at most `maxBytes` bytes, whose
+// size is stored in `size`.
+ReadStatus ReadableFile(HANDLE file, std::size_t maxBytes, std::uint64_t& size)
+{
+    if (::GetFileType(file) != FILE_TYPE_DISK)
+        return ReadStatus::NotRegular;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file, &information))
+        return ReadStatus::Failed;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ReadStatus::NotRegular;
+    size = (std::uint64_t{ information.nFileSizeHigh } << 32) | information.nFileSizeLow;
+    return size > maxBytes ? ReadStatus::TooLarge : ReadStatus::Ok;
+}
+
+// Windows gives up on a path after this many reparse points.
+constexpr int kMaxLinkHops = 63;
+
+// What the symbolic link at `path` holds: a path, absolute or (when `relative`) from the link's
+// own folder. Nothing when it cannot be read.
+struct LinkText
+{
+    std::wstring target;
+    bool relative = false;
+};
+
+std::optional<LinkText> ReadLink(const std::wstring& path)
+{
+    const Handle link(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!link.valid())
+        return std::nullopt;
+    // The layout of a symbolic link's reparse data, which only the driver kit's headers declare:
+    // tag, data length and a reserved word; the substitute and print names' byte offsets and
+    // lengths into the name buffer; the flags; then the names themselves.
+    constexpr std::size_t kNamesStart = 20;
+    std::vector<std::uint32_t> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE / sizeof(std::uint32_t));
+    DWORD got = 0;
+    if (!::DeviceIoControl(link.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+            static_cast<DWORD>(buffer.size() * sizeof(std::uint32_t)), &got, nullptr)
+        || got < kNamesStart)
+        return std::nullopt;
+    const auto bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+    const auto word = [&](std::size_t at) {
+        return static_cast<std::size_t>(bytes[at] | (bytes[at + 1] << 8));
+    };
+    if (buffer[0] != IO_REPARSE_TAG_SYMLINK)
+        return std::nullopt;
+    const std::size_t offset = word(8);
+    const std::size_t length = word(10);
+    if (offset % 2 != 0 || length % 2 != 0 || length == 0
+        || kNamesStart + offset + length > got)
+        return std::nullopt;
+    LinkText text;
+    text.relative = (buffer[4] & SYMLINK_FLAG_RELATIVE) != 0;
+    text.target.resize(length / 2);
+    std::memcpy(text.target.data(), bytes + kNamesStart + offset, length);
+    if (!text.relative) {
+        // The substitute name is the object manager's: \??\C:\... or \??\UNC\server\share\...
+        constexpr std::wstring_view kObjects = L"\\??\\";
+        constexpr std::wstring_view kUnc = L"\\??\\UNC\\";
+        if (text.target.starts_with(kUnc))
+            text.target.replace(0, kUnc.size(), L"\\\\");
+        else if (text.target.size() > kObjects.size() + 1
+            && text.target.starts_with(kObjects) && text.target[kObjects.size() + 1] == L':')
+            text.target.erase(0, kObjects.size());
+        else if (text.target.starts_with(kObjects))
+            text.target.replace(0, kObjects.size(), L"\\\\?\\"); // a volume's name
+    }
+    return text;
 }
 
 class WindowsWritableFile final : public WritableFile
@@ -318,37 +418,62 @@ public:
         return UnixSeconds(information->ftLastWriteTime);
     }
 
-    ReadStatus ReadFile(const std::string& path, std::string& contents) override
+    ReadStatus ReadFile(
+        const std::string& path, std::string& contents, std::size_t maxBytes) override
     {
         contents.clear();
         const std::optional<std::wstring> wide = WideFromUtf8(path);
         if (!wide)
             return ReadStatus::NotFound; // no file has a name that is not text
+        // A device (NUL, CON, a serial port, a pipe) could block or never end.
+        if (NamesDevice(*wide))
+            return ReadStatus::NotRegular;
+        std::uint64_t size = 0;
+        {
+            // Looked at before it is opened for reading: a folder opens only this way, and a file
+            // too large is refused before anything is read.
+            const Handle look = OpenForAttributes(*wide);
+            if (!look.valid())
+                return IsNotFound(::GetLastError()) ? ReadStatus::NotFound : ReadStatus::Failed;
+            if (const ReadStatus status = ReadableFile(look.get(), maxBytes, size);
+                status != ReadStatus::Ok)
+                return status;
+        }
         const Handle file(::CreateFileW(wide->c_str(), GENERIC_READ, kShareAll, nullptr,
-            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file.valid())
             return IsNotFound(::GetLastError()) ? ReadStatus::NotFound : ReadStatus::Failed;
-        // A device (NUL, CON or COM1 in any folder) or a pipe could block or never end.
-        BY_HANDLE_FILE_INFORMATION information{};
-        if (::GetFileType(file.get()) != FILE_TYPE_DISK
-            || !::GetFileInformationByHandle(file.get(), &information)
-            || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return ReadStatus::Failed;
-        const std::uint64_t size =
-            (std::uint64_t{ information.nFileSizeHigh } << 32) | information.nFileSizeLow;
-        if (size > 0 && size < contents.max_size())
-            contents.reserve(static_cast<std::size_t>(size));
-        char buffer[64 * 1024];
+        // Looked at again: something else may have been put there in between.
+        if (const ReadStatus status = ReadableFile(file.get(), maxBytes, size);
+            status != ReadStatus::Ok)
+            return status;
+
+        // The size is only a hint: another program may be writing the file. Reading one byte past
+        // the limit tells a file at the limit from a longer one.
+        const std::size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
+        std::size_t capacity = std::min(static_cast<std::size_t>(size) + 1, limit);
+        std::size_t length = 0;
         for (;;) {
+            if (length == capacity)
+                capacity = capacity > limit / 2 ? limit : capacity * 2;
+            contents.resize(capacity);
+            const DWORD chunk =
+                static_cast<DWORD>(std::min<std::size_t>(capacity - length, 1u << 30));
             DWORD got = 0;
-            if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            if (!::ReadFile(file.get(), contents.data() + length, chunk, &got, nullptr)) {
                 contents.clear();
                 return ReadStatus::Failed;
             }
             if (got == 0)
-                return ReadStatus::Ok;
-            contents.append(buffer, got);
+                break;
+            length += got;
+            if (length > maxBytes) {
+                contents.clear();
+                return ReadStatus::TooLarge;
+            }
         }
+        contents.resize(length);
+        return ReadStatus::Ok;
     }
 
     WriteAccess AskWriteAccess(const std::string& path) override
@@ -393,33 +518,34 @@ public:
     std::optional<std::string> FollowLink(const std::string& path) override
     {
         const std::optional<std::wstring> wide = WideFromUtf8(path);
-        // Only a symbolic link names another file; other reparse points (cloud placeholders,
-        // deduplicated files) are the files themselves.
-        if (!wide || ReparseTag(*wide) != IO_REPARSE_TAG_SYMLINK)
-            return path;
-        const Handle target = OpenForAttributes(*wide);
-        if (!target.valid())
-            return std::nullopt;
-        std::wstring name(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD length = ::GetFinalPathNameByHandleW(target.get(), name.data(),
-                static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-            if (length == 0)
+        if (!wide)
+            return path; // names nothing; the write will fail on it
+        // Hop by hop rather than to the system's final path: the last link may name a file that
+        // is not there yet, which the write then creates instead of replacing the link. Only a
+        // symbolic link names another file; other reparse points (cloud placeholders,
+        // deduplicated files) are the files themselves, and junctions name folders only.
+        std::wstring target = *wide;
+        for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+            if (ReparseTag(target) != IO_REPARSE_TAG_SYMLINK)
+                return Utf8FromWide(target);
+            std::optional<LinkText> next = ReadLink(target);
+            if (!next)
                 return std::nullopt;
-            if (length < name.size()) {
-                name.resize(length);
-                break;
+            if (next->relative) {
+                const std::size_t separator = target.find_last_of(L"\\/");
+                const std::wstring folder =
+                    separator == std::wstring::npos ? std::wstring() : target.substr(0, separator);
+                if (next->target.starts_with(L'\\')) {
+                    // From the root of the link's drive.
+                    const bool drive = folder.size() >= 2 && folder[1] == L':';
+                    next->target.insert(0, drive ? folder.substr(0, 2) : std::wstring());
+                } else if (!folder.empty()) {
+                    next->target.insert(0, folder + L'\\');
+                }
             }
-            name.resize(length);
+            target = std::move(next->target);
         }
-        // The system answers in its long-path form, \\?\C:\... or \\?\UNC\server\share\...
-        constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
-        constexpr std::wstring_view kLong = L"\\\\?\\";
-        if (name.starts_with(kUnc))
-            name.replace(0, kUnc.size(), L"\\\\");
-        else if (name.starts_with(kLong))
-            name.erase(0, kLong.size());
-        return Utf8FromWide(name);
+        return std::nullopt;
     }
 
     std::unique_ptr<WritableFile> CreateTemporaryFile(
@@ -429,7 +555,10 @@ public:
         if (!wideTarget)
             return nullptr;
         // The replacement is to look like the file it replaces: its hidden or system marks and
-        // its permissions. A new file starts with the folder's inherited permissions.
+        // its permissions. A new file starts with the folder's inherited permissions. The owner
+        // is not carried over: Windows lets a program name another owner only with the restore
+        // privilege, so the file is this user's, as every file it creates, and the access list
+        // keeps who may use it.
         DWORD attributes = FILE_ATTRIBUTE_NORMAL;
         // A user who may not read the access list still keeps the marks.
         Handle existing(::CreateFileW(wideTarget->c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,

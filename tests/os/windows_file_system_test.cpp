@@ -88,23 +88,30 @@ TEST(WindowsFileReplace, FileMarksAreKept)
 }
 
 // Every folder holds the devices NUL and CON; reading one would never end or would wait for the
-// keyboard.
-TEST(WindowsFileSystem, ReadFileRefusesDevicesAndFolders)
+// keyboard. Nothing past the caller's limit is read.
+TEST(WindowsFileSystem, ReadFileRefusesDevicesFoldersAndLargeFiles)
 {
     TempFolder folder;
+    folder.Write("a.ini", "abc");
     FileSystem& system = FileSystem::Default();
+    constexpr std::size_t kLimit = 1 << 20;
     const struct
     {
         std::string path;
+        std::size_t limit;
         ReadStatus status;
-    } cases[] = { { folder.folder() + "NUL", ReadStatus::Failed },
-        { folder.folder() + "CON", ReadStatus::Failed }, { folder.folder(), ReadStatus::Failed },
-        { folder.folder() + "missing.ini", ReadStatus::NotFound },
-        { folder.folder() + "missing\\a.ini", ReadStatus::NotFound } };
+    } cases[] = { { folder.folder() + "NUL", kLimit, ReadStatus::NotRegular },
+        { folder.folder() + "CON", kLimit, ReadStatus::NotRegular },
+        { "\\\\.\\CON", kLimit, ReadStatus::NotRegular },
+        { folder.folder(), kLimit, ReadStatus::NotRegular },
+        { folder.folder() + "missing.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "missing\\a.ini", kLimit, ReadStatus::NotFound },
+        { folder.folder() + "a.ini", 2, ReadStatus::TooLarge },
+        { folder.folder() + "a.ini", 3, ReadStatus::Ok } };
     for (const auto& c : cases) {
         std::string contents = "stale";
-        EXPECT_EQ(system.ReadFile(c.path, contents), c.status) << c.path;
-        EXPECT_EQ(contents, "") << c.path;
+        EXPECT_EQ(system.ReadFile(c.path, contents, c.limit), c.status) << c.path;
+        EXPECT_EQ(contents, c.status == ReadStatus::Ok ? "abc" : "") << c.path;
     }
 }
 

@@ -148,9 +148,8 @@ DWORD ReparseTag(const std::wstring& path)
 }
 
 // Whether `path` names a device rather than a file: the system turns a device's reserved name
-// (NUL, CON, COM1, ..., in any folder and with any extension) into a path of the form \\.\NUL.
-// Devices are told apart before they are opened, since opening some of them (a serial port)
-// already acts on them.
+// (NUL, CON, COM1 and the like, in any folder) into a path of the form \\.\NUL. Devices are
+// told apart before they are opened, since opening some of them (a serial port) acts on them.
 bool NamesDevice(const std::wstring& path)
 {
     std::wstring full(MAX_PATH, L'\0');

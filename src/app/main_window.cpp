@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -31,6 +32,7 @@
 #include "export/save_format.h"
 #include "qt/clipboard.h"
 #include "qt/folder_browser.h"
+#include "qt/folder_watcher.h"
 #include "qt/picture_image.h"
 #include "qt/qt_text.h"
 #include "qt/qt_tree_grid.h"
@@ -272,6 +274,10 @@ void frmMain::CreateControls()
     vfgTree->installEventFilter(this);
     tree_ =
         std::make_unique<DateTree>(*grid_, static_cast<DateTreeHost&>(*this), state_.ImageFolder);
+
+    watcher_ = new FolderWatcher(FileSystem::Default(), this);
+    watcher_->setObjectName("folderWatcher");
+    connect(watcher_, &FolderWatcher::Changed, this, &frmMain::FolderChanged);
 }
 
 void frmMain::CreateMenus()
@@ -311,6 +317,12 @@ void frmMain::CreateMenus()
     mnuTools = addMenu("mnuTools", QStringLiteral("ツール(&T)"));
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("オプション(&O)"), Qt::CTRL | Qt::Key_O);
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("バージョン情報(&V)"));
+    // Listing the folder again by hand heads the menu, set apart; the items keep their numbers.
+    QAction* refresh = addItem(
+        mnuTools, mnuTool, "mnuTool", QStringLiteral("最新の情報に更新(&R)"), Qt::Key_F5);
+    mnuTools->removeAction(refresh);
+    mnuTools->insertAction(mnuTool[0], refresh);
+    mnuTools->insertSeparator(mnuTool[0]);
 
     mnuFavorates = addMenu("mnuFavorates", QStringLiteral("フォルダ履歴(&A)"));
     addItem(mnuFavorates, mnuFavorate, "mnuFavorate", QStringLiteral("履歴をクリア(&C)"));
@@ -403,7 +415,90 @@ void frmMain::FillHistoryMenu()
 
 void frmMain::SetupTree() { tree_->SetupTree(); }
 
-void frmMain::ShowDates() { tree_->ShowDates(); }
+void frmMain::ShowDates()
+{
+    tree_->ShowDates();
+    // The rows the tray's cells stood for are gone.
+    trayDate_.clear();
+    watcher_->Watch(state_.ImageFolder, tree_->sharedCatalogue());
+}
+
+void frmMain::FolderChanged(
+    const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes)
+{
+    const std::shared_ptr<const Catalogue> before = tree_->sharedCatalogue();
+    tree_->ApplyChanges(after, changes);
+    FollowInTray(*after, changes);
+    FollowInView(*before, *after);
+}
+
+void frmMain::FollowInTray(const Catalogue& after, const CatalogueChanges& changes)
+{
+    if (trayDate_.empty())
+        return;
+    bool edited = false;
+    const auto edit = std::find_if(changes.dates.begin(), changes.dates.end(),
+        [this](const DateEdit& e) { return e.date == trayDate_; });
+    if (edit != changes.dates.end()) {
+        pctTray->RemoveCells(std::vector<int>(edit->removedFiles.begin(), edit->removedFiles.end()));
+        const std::vector<std::size_t>& files = after.FilesOf(trayDate_);
+        std::vector<std::pair<int, TrayCell>> cells;
+        for (const std::size_t place : edit->addedFiles) {
+            const std::string& name = after.FileNames[files[place]];
+            cells.push_back({ static_cast<int>(place), { PathToQString(name), name } });
+        }
+        pctTray->InsertCells(std::move(cells));
+        if (edit->removed)
+            trayDate_.clear();
+        edited = true;
+    }
+    const std::vector<std::size_t>& files = after.FilesOf(trayDate_);
+    for (const std::size_t changed : changes.changedFiles) {
+        if (after.FileDates[changed] != trayDate_)
+            continue;
+        pctTray->Reload(
+            static_cast<int>(std::lower_bound(files.begin(), files.end(), changed) - files.begin()));
+        edited = true;
+    }
+    if (!edited)
+        return;
+    FitTrayToCells();
+    LoadThumbnails(vscrTray->value() * kTrayColumns);
+}
+
+void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
+{
+    if (shownFile_.empty())
+        return;
+    const std::optional<std::size_t> was = before.Find(shownFile_);
+    const std::optional<std::size_t> is = after.Find(shownFile_);
+    if (!was && !is)
+        return;
+    if (was && is && before.FileStamps[*was] == after.FileStamps[*is])
+        return;
+    // A file written over, or written to the end only now, is shown as it is now; a file gone
+    // leaves its picture and has no date to show.
+    const std::string path = state_.ImageFolder + shownFile_;
+    if (is) {
+        pctView->SetPicture(LoadTGAImage(path));
+        KeepPreviewParked();
+    }
+    lblFileDate->setText(
+        TextToQString(is ? FileDateTimeText(path).value_or("") : std::string()));
+}
+
+void frmMain::FitTrayToCells()
+{
+    const int count = pctTray->CellCount();
+    pctTray->resize(pctTray->width(), TwipsToPixels(pctTray->geometry().TrayHeight(count)));
+    const TrayScroll scroll =
+        pctTray->geometry().Scroll(count, PixelsToTwips(pctPreview->contentsRect().height()));
+    vscrTray->setEnabled(scroll.enabled);
+    if (scroll.enabled)
+        vscrTray->setRange(0, scroll.max);
+    else
+        vscrTray->setValue(0);
+}
 
 void frmMain::SetCaption(const std::string& caption) { setWindowTitle(TextToQString(caption)); }
 
@@ -448,6 +543,7 @@ void frmMain::ShowImage()
         return;
     setWindowTitle(TextToQString(kCaptionPrefix + name));
     pctView->HideSelection();
+    shownFile_ = name;
     const std::string path = state_.ImageFolder + name;
     pctView->SetPicture(LoadTGAImage(path));
     KeepPreviewParked();
@@ -471,6 +567,7 @@ void frmMain::ShowThumbnails()
         cells.push_back({ PathToQString(name), std::move(name) });
     }
 
+    trayDate_ = grid_->RowData(grid_->CurrentRow());
     pctTray->hide();
     pctTray->move(0, 0);
     const int count = static_cast<int>(cells.size());
@@ -480,11 +577,7 @@ void frmMain::ShowThumbnails()
 
     vscrTray->setValue(0);
     LoadThumbnails(0);
-    const TrayScroll scroll =
-        pctTray->geometry().Scroll(count, PixelsToTwips(pctPreview->contentsRect().height()));
-    vscrTray->setEnabled(scroll.enabled);
-    if (scroll.enabled)
-        vscrTray->setRange(0, scroll.max);
+    FitTrayToCells();
     QApplication::restoreOverrideCursor();
 }
 
@@ -638,6 +731,8 @@ void frmMain::mnuTool_Click(int Index)
         OptionsFlow();
     else if (Index == 1)
         frmVersion::ShowModal(this);
+    else if (Index == 2)
+        watcher_->Refresh();
 }
 
 void frmMain::OptionsFlow()

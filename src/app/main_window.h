@@ -22,6 +22,7 @@ class QTreeWidget;
 namespace snapvale {
 
 class FolderBrowser;
+class FolderWatcher;
 class ImageView;
 class MainArea;
 class QtTreeGrid;
@@ -45,7 +46,7 @@ public:
     explicit frmMain(AppState& state, MainWindowDialogs dialogs = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Rebuilds the date tree from a fresh scan of the image folder.
+    // Rebuilds the date tree from a fresh scan of the image folder, and watches the folder.
     void ShowDates();
 
     AppState& state() { return state_; }
@@ -86,6 +87,14 @@ private:
     void ShowThumbnails() override;
     void ShowImage() override;
     void LoadThumbnails(int start);
+
+    // The folder's files changed: the tree, the tray of the date shown and the picture shown
+    // follow, and nothing the user is doing moves.
+    void FolderChanged(const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
+    void FollowInTray(const Catalogue& after, const CatalogueChanges& changes);
+    void FollowInView(const Catalogue& before, const Catalogue& after);
+    // Sizes the tray to its cells and sets the scroll bar's range, keeping its value where it can.
+    void FitTrayToCells();
 
     void ShowPane(QWidget* shown, QWidget* parked);
     void FocusShownPane();
@@ -133,6 +142,10 @@ private:
 
     std::unique_ptr<QtTreeGrid> grid_;
     std::unique_ptr<DateTree> tree_;
+    FolderWatcher* watcher_ = nullptr;
+    // The date whose files the tray holds, and the file the view shows ("" for none).
+    std::string trayDate_;
+    std::string shownFile_;
 };
 
 } // namespace snapvale

@@ -5,10 +5,12 @@
 // it in the window caption, opens it and asks for the thumbnail tray; selecting any other row
 // asks for the image view.
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/captions.h"
+#include "catalogue/catalogue_changes.h"
 #include "catalogue/folder_scan.h"
 #include "catalogue/tree_grid.h"
 
@@ -49,6 +51,15 @@ public:
     // Rebuilds the whole tree from a fresh scan: the root, then every date closed and not yet
     // filled; the root becomes the current row.
     void ShowDates();
+    // The same from a catalogue already made.
+    void ShowCatalogue(std::shared_ptr<const Catalogue> catalogue);
+    // Brings the tree from the catalogue it shows to `after`, which `changes` leads to from it
+    // (DiffCatalogues), without a rebuild: dates come and go in their places, filled dates gain
+    // and lose file rows in theirs, and every other row stays as it was, open or closed. The
+    // current row stays on its row; if that row goes, a file that only moved to another date is
+    // followed there (the date is filled and opened), and otherwise the root becomes current.
+    // Raises no current-row event: what the window shows is the window's to bring up to date.
+    void ApplyChanges(std::shared_ptr<const Catalogue> after, const CatalogueChanges& changes);
     // Inserts the files of the date in `row` below it, from the last scan, and makes the date
     // the current row.
     void ExpandRow(int row);
@@ -63,14 +74,24 @@ public:
     // The date row whose files include the file row `row`; nothing for any other row.
     std::optional<int> DateRowOf(int row) const;
 
-    // The lists of the last scan.
-    const Catalogue& catalogue() const { return catalogue_; }
+    // The lists the tree shows, shared with whoever lists the folder again to compare.
+    const Catalogue& catalogue() const { return *catalogue_; }
+    const std::shared_ptr<const Catalogue>& sharedCatalogue() const { return catalogue_; }
 
 private:
+    // A closed, unfilled date row (over its placeholder) at `row`.
+    void InsertDate(int row, const std::string& date);
+    // The file rows of the date in `row`, from the catalogue shown, right below it.
+    void InsertFileRows(int row);
+    // Whether the date in `row` shows its file rows rather than its placeholder.
+    bool IsFilled(int row) const;
+    // The rows below the date in `row`, whose files are those of `date` in `catalogue`.
+    int RowsBelow(int row, const Catalogue& catalogue, const std::string& date) const;
+
     TreeGrid& grid_;
     DateTreeHost& host_;
     const std::string& imageFolder_;
-    Catalogue catalogue_;
+    std::shared_ptr<const Catalogue> catalogue_;
     // True only while a date's placeholder row is being removed.
     bool suppressRowChange_ = false;
 };

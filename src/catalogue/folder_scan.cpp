@@ -56,6 +56,34 @@ std::optional<std::string> FileDateTimeText(const std::string& path, FileSystem&
     return DateTimeText(*time);
 }
 
+FileStamp StampOf(const FolderFile& file)
+{
+    return { file.modified, file.modifiedNanoseconds, file.size };
+}
+
+bool ListedBefore(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+        const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+std::optional<std::size_t> Catalogue::Find(std::string_view name) const
+{
+    const auto found = std::lower_bound(FileNames.begin(), FileNames.end(), name,
+        [](const std::string& file, std::string_view wanted) { return ListedBefore(file, wanted); });
+    if (found == FileNames.end() || *found != name)
+        return std::nullopt;
+    return static_cast<std::size_t>(found - FileNames.begin());
+}
+
 const std::vector<std::size_t>& Catalogue::FilesOf(const std::string& date) const
 {
     static const std::vector<std::size_t> none;
@@ -67,11 +95,12 @@ int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 {
     catalogue.FileNames.clear();
     catalogue.FileDates.clear();
+    catalogue.FileStamps.clear();
     catalogue.FilesByDate.clear();
 
-    // Windows lists a folder by name ignoring letter case, folded to capitals as NTFS compares
-    // names (so "_" sorts after the letters); the exact text breaks ties. The folded names are
-    // made once, so the sort compares plain bytes.
+    // The order of ListedBefore: Windows lists a folder by name ignoring letter case, folded to
+    // capitals as NTFS compares names (so "_" sorts after the letters); the exact text breaks
+    // ties. The folded names are made once, so the sort compares plain bytes.
     struct Entry
     {
         std::string folded;
@@ -93,11 +122,13 @@ int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 
     catalogue.FileNames.reserve(files.size());
     catalogue.FileDates.reserve(files.size());
+    catalogue.FileStamps.reserve(files.size());
     for (const Entry& entry : order) {
         FolderFile& file = *entry.file;
         const std::optional<LocalDateTime> time = ToLocalDateTime(file.modified);
         if (!time || !HasFourDigitYear(*time))
             continue;
+        catalogue.FileStamps.push_back(StampOf(file));
         catalogue.FileNames.push_back(std::move(file.name));
         catalogue.FileDates.push_back(DateKey(*time));
     }

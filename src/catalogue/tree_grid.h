@@ -67,6 +67,9 @@ public:
     // row, the row that takes its place (or the new last row) becomes current and
     // vfgTree_CurrentRowChange is raised.
     virtual void RemoveRow(int row) = 0;
+    // Removes the `count` rows from `row` on, as that many RemoveRow(row) calls would, raising
+    // vfgTree_CurrentRowChange at most once; rows past the last are ignored.
+    virtual void RemoveRows(int row, int count) = 0;
     virtual std::string CellText(int row, int column) const = 0;
 
     // A hidden value kept with the row; "" until written.

@@ -23,6 +23,11 @@ struct FolderFile
 {
     std::string name; // bare name, as the file system spells it
     std::int64_t modified = 0; // last modification, seconds since 1970-01-01 UTC
+    // With `modified`, what tells one version of the contents from another without reading
+    // them: the size in bytes and the part of the modification time below a second (0 where the
+    // system keeps whole seconds only).
+    std::int64_t size = 0;
+    std::int32_t modifiedNanoseconds = 0;
 };
 
 enum class ReadStatus {

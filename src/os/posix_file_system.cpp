@@ -174,7 +174,9 @@ public:
             };
             if (::fstatat(dirFd, entry->d_name, &status, 0) != 0 || !S_ISREG(status.st_mode))
                 continue;
-            files.push_back({ std::string(name), static_cast<std::int64_t>(status.st_mtime) });
+            files.push_back({ std::string(name), static_cast<std::int64_t>(status.st_mtim.tv_sec),
+                static_cast<std::int64_t>(status.st_size),
+                static_cast<std::int32_t>(status.st_mtim.tv_nsec) });
         }
         return files;
     }

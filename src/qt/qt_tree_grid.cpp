@@ -4,6 +4,7 @@
 #include <utility>
 
 #include <QFont>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -36,6 +37,48 @@ void Detach(QTreeWidget* tree, QTreeWidgetItem* item)
         parent->removeChild(item);
     else if (item->treeWidget() == tree)
         tree->takeTopLevelItem(tree->indexOfTopLevelItem(item));
+}
+
+// Where a parent's children differ from the ones it is to have: the part between the longest
+// run that already agrees at the start and the one at the end.
+struct Splice
+{
+    int start = 0;
+    int end = 0; // children kept at the end
+};
+
+// Past this many children to take out one by one, taking them all and giving them back is
+// cheaper.
+constexpr int kMostTakenOneByOne = 64;
+
+// Takes from `holder` the children that differ from `wanted`, so that a row coming or going
+// among thousands costs the widget one insertion or removal rather than a new list.
+Splice TakeDifference(QTreeWidgetItem* holder, const QList<QTreeWidgetItem*>& wanted)
+{
+    const int have = holder->childCount();
+    const int want = static_cast<int>(wanted.size());
+    Splice splice;
+    while (splice.start < have && splice.start < want
+        && holder->child(splice.start) == wanted[splice.start])
+        ++splice.start;
+    while (splice.end < have - splice.start && splice.end < want - splice.start
+        && holder->child(have - 1 - splice.end) == wanted[want - 1 - splice.end])
+        ++splice.end;
+    if (have - splice.end - splice.start > kMostTakenOneByOne) {
+        holder->takeChildren();
+        return {};
+    }
+    for (int i = have - splice.end; i-- > splice.start;)
+        holder->takeChild(i);
+    return splice;
+}
+
+void GiveDifference(
+    QTreeWidgetItem* holder, const QList<QTreeWidgetItem*>& wanted, const Splice& splice)
+{
+    const int count = static_cast<int>(wanted.size()) - splice.start - splice.end;
+    if (count > 0)
+        holder->insertChildren(splice.start, wanted.mid(splice.start, count));
 }
 
 } // namespace
@@ -100,10 +143,11 @@ public:
         run_.push_back(item);
     }
 
-    void erase(std::size_t i)
+    void erase(std::size_t i, std::size_t count)
     {
         flush();
-        main_.erase(main_.begin() + static_cast<std::ptrdiff_t>(i));
+        const auto first = main_.begin() + static_cast<std::ptrdiff_t>(i);
+        main_.erase(first, first + static_cast<std::ptrdiff_t>(count));
     }
 
     void clear()
@@ -200,7 +244,7 @@ void QtTreeGrid::SetRowCount(int count)
     while (RowCount() > count) {
         const int last = RowCount() - 1;
         GridItem* item = At(last);
-        rows_->erase(static_cast<std::size_t>(last));
+        rows_->erase(static_cast<std::size_t>(last), 1);
         {
             Applying applying(applying_);
             item->takeChildren();
@@ -250,25 +294,36 @@ void QtTreeGrid::AddRow(const std::string& text, std::optional<int> position)
     Update();
 }
 
-void QtTreeGrid::RemoveRow(int row)
+void QtTreeGrid::RemoveRow(int row) { RemoveRows(row, 1); }
+
+void QtTreeGrid::RemoveRows(int row, int count)
 {
-    GridItem* item = At(row);
-    if (!item)
+    if (row < 0 || row >= RowCount() || count <= 0)
         return;
-    const bool wasCurrent = item == current_;
-    rows_->erase(static_cast<std::size_t>(row));
+    count = std::min(count, RowCount() - row);
+    std::vector<GridItem*> gone;
+    gone.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        gone.push_back(At(row + i));
+    rows_->erase(static_cast<std::size_t>(row), static_cast<std::size_t>(count));
+    bool currentGone = false;
     {
         Applying applying(applying_);
         // The rows below keep their places; the hierarchy update finds them their new parent.
-        item->takeChildren();
-        Detach(tree_, item);
+        // A removed parent takes its children along first, so those leave the widget with it.
+        for (GridItem* item : gone) {
+            item->takeChildren();
+            Detach(tree_, item);
+            currentGone = currentGone || item == current_;
+        }
     }
     StructureChanged();
-    if (wasCurrent)
+    if (currentGone)
         current_ = At(std::min(row, RowCount() - 1));
-    Retire(item);
+    for (GridItem* item : gone)
+        Retire(item);
     Update();
-    if (wasCurrent)
+    if (currentGone)
         DispatchCurrentRowChange();
 }
 
@@ -382,13 +437,30 @@ int QtTreeGrid::Redraw() const { return redraw_; }
 
 void QtTreeGrid::SetRedraw(int value)
 {
+    const bool wasOn = redraw_ != kRedrawOff;
     redraw_ = value;
     if (redraw_ == kRedrawOff) {
+        // A user scrolled down the tree keeps the row at its top while rows come and go above.
+        if (wasOn && tree_->verticalScrollBar()->value() > 0)
+            topRow_ = static_cast<GridItem*>(tree_->itemAt(0, 0));
         tree_->setUpdatesEnabled(false);
         return;
     }
     Update();
+    if (topRow_ && IsShown(topRow_))
+        tree_->scrollToItem(topRow_, QAbstractItemView::PositionAtTop);
+    topRow_ = nullptr;
     tree_->setUpdatesEnabled(true);
+}
+
+bool QtTreeGrid::IsShown(const GridItem* item) const
+{
+    if (item->treeWidget() != tree_)
+        return false;
+    for (const QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent())
+        if (!parent->isExpanded())
+            return false;
+    return true;
 }
 
 QTreeWidgetItem* QtTreeGrid::ItemAt(int row) const
@@ -419,6 +491,8 @@ void QtTreeGrid::StructureChanged() { structureDirty_ = true; }
 void QtTreeGrid::Retire(GridItem* item)
 {
     item->removed = true;
+    if (item == topRow_)
+        topRow_ = nullptr;
     retired_.emplace_back(item);
     if (dispatching_ == 0)
         retired_.clear();
@@ -505,15 +579,19 @@ void QtTreeGrid::UpdateStructure()
         }
     });
 
+    // Every parent gives up the children it is to lose before any is given new ones, since an
+    // item joins a parent only while it has none.
+    std::vector<Splice> splices(wrong.size());
+    for (std::size_t i = 0; i < wrong.size(); ++i)
+        splices[i] = TakeDifference(wrong[i], lists[i]);
+    Splice topSplice;
     if (topWrong)
-        top->takeChildren();
-    for (QTreeWidgetItem* parent : wrong)
-        parent->takeChildren();
+        topSplice = TakeDifference(top, topList);
     // Deepest parents first, so most children join items that are not yet in the widget.
     for (std::size_t i = wrong.size(); i-- > 0;)
-        wrong[i]->addChildren(lists[i]);
+        GiveDifference(wrong[i], lists[i], splices[i]);
     if (topWrong)
-        top->addChildren(topList);
+        GiveDifference(top, topList, topSplice);
 }
 
 void QtTreeGrid::UpdateNodeStates()

@@ -46,6 +46,7 @@ public:
     std::string CurrentText() const override;
     void AddRow(const std::string& text, std::optional<int> position = std::nullopt) override;
     void RemoveRow(int row) override;
+    void RemoveRows(int row, int count) override;
     std::string CellText(int row, int column) const override;
     std::string RowData(int row) const override;
     void SetRowData(int row, const std::string& data) override;
@@ -81,6 +82,9 @@ private:
     enum class Verdict { GoAhead, Cancelled, Gone };
     Verdict DispatchBeforeExpandCollapse(GridItem* item, int state);
 
+    // Whether the item is in the widget with every parent open.
+    bool IsShown(const GridItem* item) const;
+
     void OnCurrentItemChanged(QTreeWidgetItem* current);
     void OnItemExpandedOrCollapsed(QTreeWidgetItem* item, bool expanded);
 
@@ -90,6 +94,8 @@ private:
     std::unique_ptr<Rows> rows_;
     GridItem* current_ = nullptr;
     int redraw_ = kRedrawOn;
+    // The row at the top of a scrolled tree when the redraw switch went off, kept there after.
+    GridItem* topRow_ = nullptr;
     bool structureDirty_ = false;
     bool nodeStatesDirty_ = false;
     // Above zero while this object changes the widget, whose signals are then its own echo.

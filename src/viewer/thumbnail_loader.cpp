@@ -42,7 +42,7 @@ ThumbnailLoader::~ThumbnailLoader()
 
 void ThumbnailLoader::Queue(int cell, std::string path, QSize size)
 {
-    queue_.push_back({ cell, std::move(path), size });
+    queue_.push_back({ nextId_++, cell, std::move(path), size });
     StartJobs();
 }
 
@@ -50,12 +50,28 @@ void ThumbnailLoader::Clear()
 {
     queue_.clear();
     running_.clear();
-    ++generation_;
+}
+
+void ThumbnailLoader::Forget(int cell)
+{
+    std::erase_if(queue_, [cell](const Job& job) { return job.cell == cell; });
+    std::erase_if(running_, [cell](const auto& job) { return job.second == cell; });
+}
+
+void ThumbnailLoader::Renumber(const std::function<int(int)>& renumber)
+{
+    for (Job& job : queue_)
+        job.cell = renumber(job.cell);
+    for (auto& job : running_)
+        job.second = renumber(job.second);
+    std::erase_if(queue_, [](const Job& job) { return job.cell < 0; });
+    std::erase_if(running_, [](const auto& job) { return job.second < 0; });
 }
 
 bool ThumbnailLoader::IsPending(int cell) const
 {
-    return std::find(running_.begin(), running_.end(), cell) != running_.end()
+    return std::any_of(running_.begin(), running_.end(),
+               [cell](const auto& job) { return job.second == cell; })
         || std::any_of(
             queue_.begin(), queue_.end(), [cell](const Job& job) { return job.cell == cell; });
 }
@@ -66,23 +82,23 @@ void ThumbnailLoader::StartJobs()
     while (!queue_.empty() && started_ < pool_.maxThreadCount()) {
         Job job = std::move(queue_.front());
         queue_.pop_front();
-        running_.push_back(job.cell);
+        running_.emplace_back(job.id, job.cell);
         ++started_;
-        const unsigned generation = generation_;
-        pool_.start([this, generation, job = std::move(job)] {
+        pool_.start([this, job = std::move(job)] {
             const QImage thumbnail = MakeThumbnail(job.path, job.size);
             QMetaObject::invokeMethod(
-                this, [=, this] { Finished(generation, job.cell, thumbnail); },
-                Qt::QueuedConnection);
+                this, [=, this] { Finished(job.id, thumbnail); }, Qt::QueuedConnection);
         });
     }
 }
 
-void ThumbnailLoader::Finished(unsigned generation, int cell, const QImage& thumbnail)
+void ThumbnailLoader::Finished(unsigned id, const QImage& thumbnail)
 {
     --started_;
-    const auto running = std::find(running_.begin(), running_.end(), cell);
-    if (generation == generation_ && running != running_.end()) {
+    const auto running = std::find_if(
+        running_.begin(), running_.end(), [id](const auto& job) { return job.first == id; });
+    if (running != running_.end()) {
+        const int cell = running->second;
         running_.erase(running);
         emit Loaded(cell, thumbnail);
     }

@@ -7,7 +7,10 @@
 // only for the few jobs already running, never for the queue.
 
 #include <deque>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QImage>
 #include <QObject>
@@ -36,10 +39,19 @@ public:
     // Drops the queue and forgets the jobs running: their results are never delivered. For a new
     // set of cells.
     void Clear();
+    // Drops the cell's queued work and forgets its running job, whose file has changed.
+    void Forget(int cell);
+    // The cells were numbered anew: cell `c` is now `renumber(c)`, or gone when that is negative.
+    // Queued and running work follows its cell; a running job of a cell gone is forgotten.
+    void Renumber(const std::function<int(int)>& renumber);
 
     // Whether the cell is queued or its job is running (and will be delivered).
     bool IsPending(int cell) const;
     bool IsIdle() const { return queue_.empty() && running_.empty(); }
+    // The jobs handed to the workers and not yet finished, forgotten ones included: never more
+    // than Workers(), which is what ending the loader may wait for.
+    int Running() const { return started_; }
+    int Workers() const { return pool_.maxThreadCount(); }
 
 signals:
     // On the UI thread: the cell's thumbnail, null when its file gives no picture.
@@ -48,19 +60,20 @@ signals:
 private:
     struct Job
     {
+        unsigned id;
         int cell;
         std::string path;
         QSize size;
     };
 
     void StartJobs();
-    void Finished(unsigned generation, int cell, const QImage& thumbnail);
+    void Finished(unsigned id, const QImage& thumbnail);
 
     QThreadPool pool_;
     std::deque<Job> queue_;
-    std::deque<int> running_; // cells of jobs running for the current set
-    int started_ = 0; // jobs running, for any set
-    unsigned generation_ = 0; // the current set of cells
+    std::vector<std::pair<unsigned, int>> running_; // job and cell, for jobs still wanted
+    int started_ = 0; // jobs handed to the pool and not finished
+    unsigned nextId_ = 0;
 };
 
 template <typename Predicate> void ThumbnailLoader::DropQueued(Predicate drop)

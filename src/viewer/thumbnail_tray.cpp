@@ -1,6 +1,7 @@
 #include "viewer/thumbnail_tray.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -40,6 +41,82 @@ void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
     pictures_.clear();
     focusCell_ = cells_.empty() ? -1 : 0;
     update();
+}
+
+void ThumbnailTray::RemoveCells(const std::vector<int>& indexes)
+{
+    if (indexes.empty())
+        return;
+    for (const int index : indexes)
+        pictures_.remove(Key(index));
+    // A cell's new number: its old one less the removed cells before it.
+    const auto before = [&indexes](int cell) {
+        return static_cast<int>(
+            std::lower_bound(indexes.begin(), indexes.end(), cell) - indexes.begin());
+    };
+    loader_.Renumber([&](int cell) {
+        return std::binary_search(indexes.begin(), indexes.end(), cell) ? -1
+                                                                        : cell - before(cell);
+    });
+    std::size_t kept = 0;
+    for (std::size_t i = 0, next = 0; i < cells_.size(); ++i) {
+        if (next < indexes.size() && static_cast<std::size_t>(indexes[next]) == i) {
+            ++next;
+            continue;
+        }
+        cells_[kept++] = std::move(cells_[i]);
+    }
+    cells_.resize(kept);
+    CellsEdited(focusCell_ - before(focusCell_));
+}
+
+void ThumbnailTray::InsertCells(std::vector<std::pair<int, TrayCell>> cells)
+{
+    if (cells.empty())
+        return;
+    std::vector<int> places;
+    places.reserve(cells.size());
+    std::vector<TrayCell> merged;
+    merged.reserve(cells_.size() + cells.size());
+    auto old = cells_.begin();
+    for (auto& [index, cell] : cells) {
+        places.push_back(index);
+        while (static_cast<int>(merged.size()) < index && old != cells_.end())
+            merged.push_back(std::move(*old++));
+        // A new file may bear the name of one shown before.
+        pictures_.remove(QByteArray::fromStdString(cell.file));
+        merged.push_back(std::move(cell));
+    }
+    std::move(old, cells_.end(), std::back_inserter(merged));
+    cells_ = std::move(merged);
+    // An old cell moves down past every new cell that takes a place at or before its own.
+    const auto renumber = [&places](int cell) {
+        if (cell < 0)
+            return cell;
+        for (const int place : places) {
+            if (place > cell)
+                break;
+            ++cell;
+        }
+        return cell;
+    };
+    loader_.Renumber(renumber);
+    CellsEdited(renumber(focusCell_));
+}
+
+void ThumbnailTray::CellsEdited(int focusCell)
+{
+    focusCell_ = cells_.empty() ? -1 : std::clamp(focusCell, 0, CellCount() - 1);
+    update();
+}
+
+void ThumbnailTray::Reload(int index)
+{
+    if (index < 0 || index >= CellCount())
+        return;
+    pictures_.remove(Key(index));
+    loader_.Forget(index);
+    update(PictureRect(index));
 }
 
 void ThumbnailTray::SetFocusCell(int index)
@@ -87,7 +164,7 @@ void ThumbnailTray::Loaded(int index, const QImage& thumbnail)
 {
     if (!thumbnail.isNull()) {
         const auto cost = static_cast<int>(std::max<qsizetype>(1, thumbnail.sizeInBytes() / 1024));
-        pictures_.insert(index, new QImage(thumbnail), cost);
+        pictures_.insert(Key(index), new QImage(thumbnail), cost);
     }
     update(PictureRect(index));
     emit CellLoaded(index);
@@ -95,8 +172,10 @@ void ThumbnailTray::Loaded(int index, const QImage& thumbnail)
 
 QImage ThumbnailTray::Thumbnail(int index) const
 {
+    if (index < 0 || index >= CellCount())
+        return {};
     // Looking a picture up keeps it in the cache longest.
-    const QImage* picture = pictures_.object(index);
+    const QImage* picture = pictures_.object(Key(index));
     return picture ? *picture : QImage();
 }
 
@@ -140,7 +219,7 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
     const int last = std::min(CellCount() - 1, (lastRow + 1) * kTrayColumns - 1);
     for (int i = first; i <= last; ++i) {
         const TrayCell& cell = cells_[static_cast<std::size_t>(i)];
-        if (const QImage* picture = pictures_.object(i)) {
+        if (const QImage* picture = pictures_.object(Key(i))) {
             painter.drawImage(PictureRect(i).topLeft(), *picture);
         } else {
             // A cell still waiting for its picture, or whose file gave none, shows where it is.

@@ -13,8 +13,10 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <QByteArray>
 #include <QCache>
 #include <QImage>
 #include <QString>
@@ -54,6 +56,13 @@ public:
 
     // Replaces all cells (names only, no pictures); work for the old cells is dropped.
     void SetCells(std::vector<TrayCell> cells);
+    // Removes the cells at `indexes` (ascending), or inserts `cells` at their indexes among the
+    // cells after (ascending), in place: the other cells keep their pictures, their work and the
+    // focus, renumbered. The focus of a removed cell passes to the cell that takes its place.
+    void RemoveCells(const std::vector<int>& indexes);
+    void InsertCells(std::vector<std::pair<int, TrayCell>> cells);
+    // The cell's file has changed: its picture goes, and is made again when next asked for.
+    void Reload(int index);
     int CellCount() const { return static_cast<int>(cells_.size()); }
     const TrayCell& Cell(int index) const { return cells_[static_cast<std::size_t>(index)]; }
     // Where a cell's tooltip text comes from, asked when the tooltip shows.
@@ -63,7 +72,10 @@ public:
     // Has the pictures of `requests` made: those of cells in sight first, then the rest. Queued
     // work for cells now out of sight is dropped.
     void RequestPictures(const std::vector<TrayRequest>& requests);
-    bool HasPicture(int index) const { return pictures_.contains(index); }
+    bool HasPicture(int index) const
+    {
+        return index >= 0 && index < CellCount() && pictures_.contains(Key(index));
+    }
     // Whether the cell's picture is being made.
     bool IsLoading(int index) const { return loader_.IsPending(index); }
     bool IsLoading() const { return !loader_.IsIdle(); }
@@ -100,7 +112,11 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Pictures are kept by file name, so that they stay with their files when cells come and go.
+    QByteArray Key(int index) const { return QByteArray::fromStdString(Cell(index).file); }
     void Loaded(int index, const QImage& thumbnail);
+    // After cells came or went: the focus cell as renumbered, and the whole tray repainted.
+    void CellsEdited(int focusCell);
     // The picture and label of the cell, where its focus frame goes.
     QRect CellRect(int index) const;
 
@@ -108,8 +124,8 @@ private:
     std::vector<TrayCell> cells_;
     int focusCell_ = -1;
     std::function<QString(const TrayCell&)> toolTipSource_;
-    // Pictures at the cell's size by cell index, their cost in kilobytes.
-    mutable QCache<int, QImage> pictures_;
+    // Pictures at the cell's size by file name, their cost in kilobytes.
+    mutable QCache<QByteArray, QImage> pictures_;
     ThumbnailLoader loader_;
 };
 

@@ -77,8 +77,9 @@ TEST_F(MainWindow, HasTheWholeMenuBar)
     EXPECT_EQ(MenuTexts(*window, "mnuViews"), QStringList{ "ウィンドウに合わせる(&F)" });
     EXPECT_TRUE(window->findChild<QAction*>("mnuView(0)")->isCheckable());
     EXPECT_EQ(window->findChild<QAction*>("mnuView(0)")->shortcut(), QKeySequence("Ctrl+F"));
-    EXPECT_EQ(
-        MenuTexts(*window, "mnuTools"), (QStringList{ "オプション(&O)", "バージョン情報(&V)" }));
+    EXPECT_EQ(MenuTexts(*window, "mnuTools"),
+        (QStringList{ "最新の情報に更新(&R)", "-", "オプション(&O)", "バージョン情報(&V)" }));
+    EXPECT_EQ(window->findChild<QAction*>("mnuTool(2)")->shortcut(), QKeySequence("F5"));
     EXPECT_EQ(
         MenuTexts(*window, "mnuPopup"), (QStringList{ "ｸﾘｯﾌﾟﾎﾞｰﾄﾞｺﾋﾟｰ", "ﾌｧｲﾙ保存", "ｷｬﾝｾﾙ" }));
     EXPECT_EQ(window->findChild<QAction*>("mnuFile(0)")->shortcut(), QKeySequence("Ctrl+S"));

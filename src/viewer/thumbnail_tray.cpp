@@ -58,15 +58,15 @@ void ThumbnailTray::RemoveCells(const std::vector<int>& indexes)
         return std::binary_search(indexes.begin(), indexes.end(), cell) ? -1
                                                                         : cell - before(cell);
     });
-    std::size_t kept = 0;
+    std::vector<TrayCell> kept;
+    kept.reserve(cells_.size());
     for (std::size_t i = 0, next = 0; i < cells_.size(); ++i) {
-        if (next < indexes.size() && static_cast<std::size_t>(indexes[next]) == i) {
+        if (next < indexes.size() && static_cast<std::size_t>(indexes[next]) == i)
             ++next;
-            continue;
-        }
-        cells_[kept++] = std::move(cells_[i]);
+        else
+            kept.push_back(std::move(cells_[i]));
     }
-    cells_.resize(kept);
+    cells_ = std::move(kept);
     CellsEdited(focusCell_ - before(focusCell_));
 }
 

@@ -27,8 +27,9 @@ QImage MakeThumbnail(const std::string& path, QSize size)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-ThumbnailLoader::ThumbnailLoader(QObject* parent)
+ThumbnailLoader::ThumbnailLoader(QObject* parent, Maker make)
     : QObject(parent)
+    , make_(std::move(make))
 {
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
@@ -85,7 +86,7 @@ void ThumbnailLoader::StartJobs()
         running_.emplace_back(job.id, job.cell);
         ++started_;
         pool_.start([this, job = std::move(job)] {
-            const QImage thumbnail = MakeThumbnail(job.path, job.size);
+            const QImage thumbnail = make_(job.path, job.size);
             QMetaObject::invokeMethod(
                 this, [=, this] { Finished(job.id, thumbnail); }, Qt::QueuedConnection);
         });

@@ -28,7 +28,10 @@ class ThumbnailLoader : public QObject
     Q_OBJECT
 
 public:
-    explicit ThumbnailLoader(QObject* parent = nullptr);
+    // What makes one thumbnail, on a worker: MakeThumbnail, or what a test puts in its place.
+    using Maker = std::function<QImage(const std::string& path, QSize size)>;
+
+    explicit ThumbnailLoader(QObject* parent = nullptr, Maker make = MakeThumbnail);
     // Drops the queue and waits for the jobs already running.
     ~ThumbnailLoader() override;
 
@@ -69,6 +72,7 @@ private:
     void StartJobs();
     void Finished(unsigned id, const QImage& thumbnail);
 
+    Maker make_;
     QThreadPool pool_;
     std::deque<Job> queue_;
     std::vector<std::pair<unsigned, int>> running_; // job and cell, for jobs still wanted

@@ -239,8 +239,8 @@ TEST_F(FolderWatch, FileWrittenInTwoPartsEndsAsTheWholePicture)
     EXPECT_EQ(grid.CurrentText(), "p.tga");
 }
 
-// A hundred screenshots in a few seconds reach the tree in a few edits, each a quarter of a
-// second or more after the one before, never one edit a file.
+// A hundred screenshots in a second or two reach the tree in a few edits, a quarter of a second
+// or more apart, never one edit a file.
 TEST_F(FolderWatch, BurstIsTakenInBatches)
 {
     Write("a0.tga", 18);
@@ -248,14 +248,16 @@ TEST_F(FolderWatch, BurstIsTakenInBatches)
     QSignalSpy edits(&watcher(), &FolderWatcher::Changed);
     QElapsedTimer clock;
     clock.start();
-    for (int i = 0; i < 100; ++i)
+    // A file every 10 ms or so, as a player holding the key; the window runs in between.
+    for (int i = 0; i < 100; ++i) {
         Write("burst" + std::to_string(100 + i) + ".tga", 17);
+        QTest::qWait(10);
+    }
     const auto all = [&] { return window().dateTree().catalogue().FileNames.size() == 101; };
     ASSERT_TRUE(QTest::qWaitFor(all, kDeadlineMs));
     const qint64 took = clock.elapsed();
     EXPECT_EQ(Rows(), (std::vector<std::string>{ kRoot, "2004/05/18 -", "", "2004/05/17 -", "" }));
-    EXPECT_LE(edits.count(),
-        1 + took / std::chrono::milliseconds(FolderWatcher::kListingInterval).count())
+    EXPECT_LE(edits.count(), 1 + took / 250)
         << "in " << took << " ms";
 }
 

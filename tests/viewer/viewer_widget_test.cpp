@@ -1,9 +1,9 @@
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -20,8 +20,6 @@
 namespace snapvale {
 namespace {
 
-using test::TGAImage;
-using test::TGALayout;
 using test::WriteScreenshot;
 
 class Viewer : public ::testing::Test, public test::MainWindowFixture
@@ -145,39 +143,24 @@ TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1 }));
 }
 
-// Closing the window waits for the pictures already being made, one a worker at most, never for
-// the rest of the batch.
-TEST_F(Viewer, QuittingWithPicturesPendingEndsPromptly)
+// Ending the loader waits for the pictures already being made, one a worker at most, and starts
+// none of the work still queued.
+TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
 {
-    // Nine large pictures: grey runs, quick to read for their size.
-    TGALayout layout;
-    layout.imageType = 11;
-    layout.pixelDepth = 8;
-    layout.width = layout.height = 4096;
-    layout.pixelData = std::vector<std::uint8_t>();
-    for (int run = 0; run < 4096 * 4096 / 128; ++run)
-        layout.pixelData->insert(layout.pixelData->end(), { 0xFF, static_cast<std::uint8_t>(run) });
-    const auto first = images.path() / "large0.tga";
-    ASSERT_TRUE(test::WriteTGAFile(first, test::WriteTGA(TGAImage{}, layout)));
-    test::SetLocalModificationTime(first, 2004, 5, 17);
-    for (int i = 1; i < kThumbnailBatch; ++i)
-        std::filesystem::create_hard_link(
-            first, images.path() / ("large" + std::to_string(i) + ".tga"));
-
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_FALSE(MakeThumbnail(first.string(), QSize(208, 160)).isNull());
-    const qint64 one = clock.elapsed();
-
-    Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    ASSERT_TRUE(tray().IsLoading(kThumbnailBatch - 1));
-    clock.restart();
-    Close();
-    const qint64 closing = clock.elapsed();
-    // Each running job may take twice as long as one alone on a busy machine; waiting for the
-    // whole batch takes several times more.
-    EXPECT_LT(closing, 5 * one) << "one picture takes " << one << " ms";
+    std::atomic<int> made = 0;
+    int workers = 0;
+    {
+        ThumbnailLoader loader(nullptr, [&made](const std::string&, QSize) {
+            ++made;
+            return QImage();
+        });
+        workers = loader.Workers();
+        for (int cell = 0; cell < 4 * workers + 1; ++cell)
+            loader.Queue(cell, "f.tga", QSize(8, 8));
+        EXPECT_EQ(loader.Running(), workers);
+        EXPECT_TRUE(loader.IsPending(4 * workers));
+    }
+    EXPECT_EQ(made, workers);
 }
 
 TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)

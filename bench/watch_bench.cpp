@@ -1,0 +1,247 @@
+// New screenshots arriving while the window runs, in a folder of 40,000 files with today's date
+// open, as a player sees it beside the game: from the moment the game has finished writing a
+// 1920 x 1080 screenshot until its row is in the tree; and a burst of 100 of them, one every
+// 20 ms, from the last one written until all are shown, with the longest stretch the UI thread
+// was busy meanwhile and the number of tree updates. Files are written in 64 KB calls, as a game
+// writes them.
+//
+//   build/bench/bench/watch_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
+//
+// Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include "app/main_window.h"
+#include "qt/folder_watcher.h"
+#include "support/screenshot.h"
+#include "support/temp_folder.h"
+#include "support/tga_writer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using snapvale::test::TempFolder;
+namespace fs = std::filesystem;
+
+// The longest the UI thread keeps an event waiting: another thread posts one every millisecond,
+// stamped with the time it was posted, and the UI thread notes how late each is handled.
+class UiLag : public QObject
+{
+public:
+    UiLag()
+        : probe_([this] {
+            while (!stop_) {
+                const auto posted = Clock::now();
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, posted] {
+                        const std::chrono::duration<double, std::milli> late =
+                            Clock::now() - posted;
+                        longest = std::max(longest, late.count());
+                    },
+                    Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        })
+    {
+    }
+    ~UiLag() override
+    {
+        stop_ = true;
+        probe_.join();
+    }
+    double longest = 0; // milliseconds
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::thread probe_;
+};
+
+// A 1920 x 1080 run-length screenshot written as the game does, in several calls.
+void WriteAsTheGame(const fs::path& file, const std::vector<std::uint8_t>& bytes)
+{
+    constexpr std::size_t kCall = 64 * 1024;
+    std::ofstream out(file, std::ios::binary);
+    for (std::size_t at = 0; at < bytes.size(); at += kCall) {
+        out.write(reinterpret_cast<const char*>(bytes.data() + at),
+            static_cast<std::streamsize>(std::min(kCall, bytes.size() - at)));
+        out.flush();
+    }
+}
+
+// The window on 40,000 empty screenshots over 300 days, and one of today, whose date is open.
+struct WatchedFolder
+{
+    WatchedFolder()
+    {
+        for (int i = 0; i < 40000; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Shot%05d.tga", i);
+            const fs::path file = images.path() / name;
+            std::ofstream(file).put('\0');
+            snapvale::test::SetLocalModificationTime(
+                file, 2003 + (i % 300) / 200, 1 + (i % 300) % 12, 1 + (i % 300) / 12 % 28);
+        }
+        snapvale::test::TGALayout layout;
+        layout.imageType = 10;
+        for (int seed = 0; seed < 4; ++seed)
+            screenshots.push_back(snapvale::test::WriteTGA(
+                snapvale::test::GameScreenshot(1920, 1080, seed), layout));
+        WriteAsTheGame(images.path() / "today.tga", screenshots[0]);
+
+        state.AppFolder = app.folder();
+        state.ImageFolder = images.folder();
+        window = std::make_unique<snapvale::frmMain>(state);
+        window->show();
+        QCoreApplication::processEvents();
+        watcher = window->findChild<snapvale::FolderWatcher*>("folderWatcher");
+        window->grid().SetCurrentRow(1);
+    }
+
+    bool Shown(const std::string& name) const
+    {
+        return window->dateTree().catalogue().Find(name).has_value();
+    }
+    // Runs the event loop until `done` holds after a tree update, or ten seconds pass.
+    template <typename Done> bool RunUntil(Done done)
+    {
+        if (done())
+            return true;
+        QEventLoop loop;
+        const QMetaObject::Connection connection = QObject::connect(watcher,
+            &snapvale::FolderWatcher::Changed, &loop, [&] {
+                if (done())
+                    loop.quit();
+            });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QObject::disconnect(connection);
+        return done();
+    }
+
+    TempFolder app;
+    TempFolder images;
+    snapvale::AppState state;
+    std::vector<std::vector<std::uint8_t>> screenshots;
+    std::unique_ptr<snapvale::frmMain> window;
+    snapvale::FolderWatcher* watcher = nullptr;
+    int written = 0;
+};
+
+// Made once for all the benchmarks, and ended before the application.
+std::unique_ptr<WatchedFolder> watched;
+
+WatchedFolder& Folder()
+{
+    if (!watched)
+        watched = std::make_unique<WatchedFolder>();
+    return *watched;
+}
+
+std::string NextName(WatchedFolder& folder)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "new%05d.tga", folder.written++);
+    return name;
+}
+
+void BM_NewFileToRow(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    double longestLag = 0;
+    for (auto _ : bench) {
+        const std::string name = NextName(folder);
+        UiLag lag;
+        WriteAsTheGame(folder.images.path() / name,
+            folder.screenshots[static_cast<std::size_t>(folder.written) % 4]);
+        const Clock::time_point written = Clock::now();
+        if (!folder.RunUntil([&] { return folder.Shown(name); })) {
+            bench.SkipWithError("the file never showed");
+            break;
+        }
+        bench.SetIterationTime(std::chrono::duration<double>(Clock::now() - written).count());
+        // The thumbnails of the new cells in sight come in after the row.
+        QEventLoop settle;
+        QTimer::singleShot(300, &settle, &QEventLoop::quit);
+        settle.exec();
+        longestLag = std::max(longestLag, lag.longest);
+    }
+    bench.counters["ui_stall_ms"] = longestLag;
+}
+BENCHMARK(BM_NewFileToRow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_BurstOf100(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    double longestLag = 0;
+    int updates = 0;
+    for (auto _ : bench) {
+        std::vector<std::string> names;
+        for (int i = 0; i < 100; ++i)
+            names.push_back(NextName(folder));
+        UiLag lag;
+        int changed = 0;
+        const QMetaObject::Connection counting = QObject::connect(
+            folder.watcher, &snapvale::FolderWatcher::Changed, [&changed] { ++changed; });
+        std::atomic<bool> allWritten = false;
+        Clock::time_point lastWritten;
+        std::thread game([&] {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                WriteAsTheGame(folder.images.path() / names[i], folder.screenshots[i % 4]);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            lastWritten = Clock::now();
+            allWritten = true;
+        });
+        const bool shown = folder.RunUntil([&] {
+            return allWritten
+                && std::all_of(names.begin(), names.end(),
+                    [&](const std::string& name) { return folder.Shown(name); });
+        });
+        game.join();
+        QObject::disconnect(counting);
+        if (!shown) {
+            bench.SkipWithError("the burst never showed whole");
+            break;
+        }
+        bench.SetIterationTime(std::chrono::duration<double>(Clock::now() - lastWritten).count());
+        longestLag = std::max(longestLag, lag.longest);
+        updates = std::max(updates, changed);
+        bench.PauseTiming();
+        QEventLoop settle;
+        QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+        settle.exec();
+        bench.ResumeTiming();
+    }
+    bench.counters["ui_stall_ms"] = longestLag;
+    bench.counters["tree_updates"] = updates;
+}
+BENCHMARK(BM_BurstOf100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    watched.reset();
+    benchmark::Shutdown();
+    return 0;
+}

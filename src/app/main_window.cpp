@@ -477,9 +477,11 @@ void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
     if (was && is && before.FileStamps[*was] == after.FileStamps[*is])
         return;
     // A file written over, or written to the end only now, is shown as it is now; a file gone
-    // leaves its picture and has no date to show.
+    // leaves its picture and has no date to show. A view parked behind the tray is decoded anew
+    // when a file is next chosen, so it is not decoded here.
     const std::string path = state_.ImageFolder + shownFile_;
-    if (is) {
+    const bool viewInFront = pctView->y() == static_cast<int>(ViewTop);
+    if (is && viewInFront) {
         pctView->SetPicture(LoadTGAImage(path));
         KeepPreviewParked();
     }

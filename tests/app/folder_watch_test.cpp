@@ -201,41 +201,48 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
 
 // The game writes a screenshot over several calls, and a folder notice comes only with the
 // first: a picture and a thumbnail made from the first part are made again once the file is
-// whole.
-TEST_F(FolderWatch, FileWrittenInTwoPartsEndsAsTheWholePicture)
+// whole. A file saved over an older one has its thumbnail made again too.
+TEST_F(FolderWatch, PicturesOfFilesStillBeingWrittenAreMadeAgain)
 {
     test::TempFolder source;
     const QImage whole = WriteScreenshot(source, "p.tga", 320, 200, 2004, 5, 17);
+    WriteScreenshot(source, "old.tga", 320, 200, 2004, 5, 16);
     const std::string bytes = source.Read("p.tga");
     const auto writePart = [&](const std::string& name, std::size_t from, std::size_t to) {
         std::ofstream out(images.path() / name, std::ios::binary | std::ios::app);
         out.write(bytes.data() + from, static_cast<std::streamsize>(to - from));
+    };
+    const auto thumbnailOf = [&](const char* name) {
+        return MakeThumbnail((images.path() / name).string(), tray().PictureSize());
     };
     Write("a0.tga", 18);
     Open();
     TreeGrid& grid = window().grid();
     const std::size_t half = bytes.size() / 2;
     writePart("p.tga", 0, half);
-    writePart("q.tga", 0, half);
+    images.Write("q.tga", source.Read("old.tga"));
     const auto listed = [&](const char* name) {
         return window().dateTree().catalogue().Find(name).has_value();
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return listed("p.tga") && listed("q.tga"); }, kDeadlineMs));
-    // Today's date, newest, holds both halves; its tray cells and the view of one get no picture.
+    // Today's date, the newest: the half file gives no picture, in the tray or the view.
     grid.SetCurrentRow(1);
     ASSERT_EQ(tray().CellCount(), 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !tray().IsLoading(); }, kDeadlineMs));
-    ASSERT_FALSE(tray().HasPicture(1));
+    ASSERT_FALSE(tray().HasPicture(0));
+    ASSERT_EQ(tray().Thumbnail(1), thumbnailOf("q.tga"));
     grid.SetCurrentRow(RowOf("p.tga"));
     ASSERT_FALSE(view().HasPicture());
 
     writePart("p.tga", half, bytes.size());
-    writePart("q.tga", half, bytes.size());
+    images.Write("q.new", bytes);
+    fs::rename(images.path() / "q.new", images.path() / "q.tga");
     EXPECT_TRUE(QTest::qWaitFor([&] { return view().HasPicture(); }, kDeadlineMs));
     EXPECT_EQ(view().picture().convertToFormat(QImage::Format_RGB32), whole);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return tray().HasPicture(1); }, kDeadlineMs));
-    EXPECT_EQ(tray().Thumbnail(1), MakeThumbnail((images.path() / "q.tga").string(),
-                                       tray().PictureSize()));
+    const QImage thumbnail = thumbnailOf("p.tga");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return tray().Thumbnail(0) == thumbnail && tray().Thumbnail(1) == thumbnail; },
+        kDeadlineMs));
     EXPECT_EQ(grid.CurrentText(), "p.tga");
 }
 

@@ -93,10 +93,25 @@ private:
     HLOCAL memory_ = nullptr;
 };
 
+std::uint64_t Ticks(const FILETIME& time)
+{
+    return (std::uint64_t{ time.dwHighDateTime } << 32) | time.dwLowDateTime;
+}
+
 std::int64_t UnixSeconds(const FILETIME& time)
 {
-    const std::uint64_t ticks = (std::uint64_t{ time.dwHighDateTime } << 32) | time.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+    return static_cast<std::int64_t>(Ticks(time) / kTicksPerSecond) - kEpochDifference;
+}
+
+// The part of the time below its second, in nanoseconds (the system counts in 100 ns).
+std::int32_t SubsecondNanoseconds(const FILETIME& time)
+{
+    return static_cast<std::int32_t>(Ticks(time) % kTicksPerSecond * 100);
+}
+
+std::int64_t FileSize(DWORD high, DWORD low)
+{
+    return static_cast<std::int64_t>((std::uint64_t{ high } << 32) | low);
 }
 
 bool IsNotFound(DWORD error)
@@ -395,6 +410,7 @@ public:
             if (!name || !accept(*name))
                 continue;
             FILETIME modified = found.ftLastWriteTime;
+            std::int64_t size = FileSize(found.nFileSizeHigh, found.nFileSizeLow);
             // A link's entry carries the link's own time; the file it names is the picture.
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 && found.dwReserved0 == IO_REPARSE_TAG_SYMLINK) {
@@ -403,8 +419,9 @@ public:
                 if (!target || (target->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                     continue;
                 modified = target->ftLastWriteTime;
+                size = FileSize(target->nFileSizeHigh, target->nFileSizeLow);
             }
-            files.push_back({ *name, UnixSeconds(modified) });
+            files.push_back({ *name, UnixSeconds(modified), size, SubsecondNanoseconds(modified) });
         } while (::FindNextFileW(find.get(), &found));
         return files;
     }

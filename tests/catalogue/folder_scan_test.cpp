@@ -160,25 +160,22 @@ TEST(FolderScan, NothingFoundLeavesTheDateListAsItWas)
 // the second) tells each version apart.
 TEST(FolderScan, StampsTellVersionsOfAFileWithinOneSecond)
 {
-    using namespace std::chrono_literals;
     TempFolder folder;
     const fs::path file = folder.Write("a.tga", "0123456789");
-    const fs::file_time_type second = std::chrono::floor<std::chrono::seconds>(
-        fs::last_write_time(file));
-    const auto stamp = [&](fs::file_time_type time) {
-        fs::last_write_time(file, time);
+    const auto stamp = [&](std::int32_t nanoseconds) {
+        test::SetModificationTime(file, kNoon2004, nanoseconds);
         Catalogue catalogue;
         EXPECT_EQ(ScanFolder(folder.folder(), catalogue), 0);
         return catalogue.FileStamps.at(0);
     };
-    const FileStamp first = stamp(second + 250ms);
-    EXPECT_EQ(first.size, 10);
+    const FileStamp first = stamp(250'000'000);
+    EXPECT_EQ(first.modified, kNoon2004);
     EXPECT_EQ(first.nanoseconds, 250'000'000);
-    EXPECT_NE(stamp(second + 750ms), first);
+    EXPECT_EQ(first.size, 10);
+    EXPECT_NE(stamp(750'000'000), first);
     folder.Write("a.tga", "0123456789abcde");
-    const FileStamp grown = stamp(second + 250ms);
+    const FileStamp grown = stamp(250'000'000);
     EXPECT_EQ(grown.size, 15);
-    EXPECT_EQ(grown.modified, first.modified);
     EXPECT_NE(grown, first);
 }
 

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <utime.h>
 #endif
 
@@ -112,6 +114,27 @@ void SetLocalModificationTime(
     const std::time_t when = std::mktime(&local);
     utimbuf times{ when, when };
     ::utime(file.c_str(), &times);
+#endif
+}
+
+void SetModificationTime(const fs::path& file, std::int64_t seconds, std::int32_t nanoseconds)
+{
+#ifdef _WIN32
+    constexpr std::int64_t kSecondsFrom1601 = 11644473600;
+    const auto ticks =
+        static_cast<std::uint64_t>((seconds + kSecondsFrom1601) * 10'000'000 + nanoseconds / 100);
+    const FILETIME when{ static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32) };
+    const HANDLE handle = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return;
+    ::SetFileTime(handle, nullptr, nullptr, &when);
+    ::CloseHandle(handle);
+#else
+    const timespec times[2] = { { 0, UTIME_OMIT },
+        { static_cast<std::time_t>(seconds), static_cast<long>(nanoseconds) } };
+    ::utimensat(AT_FDCWD, file.c_str(), times, 0);
 #endif
 }
 

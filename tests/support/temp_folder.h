@@ -4,6 +4,7 @@
 // object goes. Tests use it for settings files, image folders and written exports.
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -40,5 +41,10 @@ std::string ReadFileBytes(const std::filesystem::path& file);
 // Sets a file's last-modification time to the given local calendar time.
 void SetLocalModificationTime(const std::filesystem::path& file, int year, int month, int day,
     int hour = 12, int minute = 0, int second = 0);
+
+// Sets a file's last-modification time to `seconds` since 1970-01-01 UTC and `nanoseconds` more,
+// kept as finely as the system keeps file times (100 ns on Windows).
+void SetModificationTime(
+    const std::filesystem::path& file, std::int64_t seconds, std::int32_t nanoseconds);
 
 } // namespace snapvale::test

@@ -38,11 +38,13 @@
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"
+#include "ui_lag.h"
 #include "viewer/image_view.h"
 #include "viewer/thumbnail_tray.h"
 
 namespace {
 
+using snapvale::bench::UiLag;
 using snapvale::test::TempFolder;
 namespace fs = std::filesystem;
 
@@ -160,41 +162,6 @@ void BM_StartUpWithHistory(benchmark::State& bench)
     }
 }
 BENCHMARK(BM_StartUpWithHistory)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// The longest the UI thread keeps an event waiting: another thread posts one every millisecond,
-// stamped with the time it was posted, and the UI thread notes how late each is handled. That is
-// how long a key press or a click would have waited: the longest stretch the thread was busy.
-class UiLag : public QObject
-{
-public:
-    UiLag()
-        : probe_([this] {
-            while (!stop_) {
-                const auto posted = std::chrono::steady_clock::now();
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, posted] {
-                        const std::chrono::duration<double, std::milli> late =
-                            std::chrono::steady_clock::now() - posted;
-                        longest = std::max(longest, late.count());
-                    },
-                    Qt::QueuedConnection);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        })
-    {
-    }
-    ~UiLag() override
-    {
-        stop_ = true;
-        probe_.join();
-    }
-    double longest = 0; // milliseconds
-
-private:
-    std::atomic<bool> stop_ = false;
-    std::thread probe_;
-};
 
 class TrayFixture
 {

@@ -32,46 +32,14 @@
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"
+#include "ui_lag.h"
 
 namespace {
 
+using snapvale::bench::UiLag;
 using Clock = std::chrono::steady_clock;
 using snapvale::test::TempFolder;
 namespace fs = std::filesystem;
-
-// The longest the UI thread keeps an event waiting: another thread posts one every millisecond,
-// stamped with the time it was posted, and the UI thread notes how late each is handled.
-class UiLag : public QObject
-{
-public:
-    UiLag()
-        : probe_([this] {
-            while (!stop_) {
-                const auto posted = Clock::now();
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, posted] {
-                        const std::chrono::duration<double, std::milli> late =
-                            Clock::now() - posted;
-                        longest = std::max(longest, late.count());
-                    },
-                    Qt::QueuedConnection);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        })
-    {
-    }
-    ~UiLag() override
-    {
-        stop_ = true;
-        probe_.join();
-    }
-    double longest = 0; // milliseconds
-
-private:
-    std::atomic<bool> stop_ = false;
-    std::thread probe_;
-};
 
 // How long the UI thread spends on each tree update: from the start of the watcher's queued call
 // that tells the change until the window has followed it (a slot connected after the window's).
@@ -127,8 +95,8 @@ struct WatchedFolder
         snapvale::test::TGALayout layout;
         layout.imageType = 10;
         for (int seed = 0; seed < 4; ++seed)
-            screenshots.push_back(snapvale::test::WriteTGA(
-                snapvale::test::GameScreenshot(1920, 1080, seed), layout));
+            screenshots.push_back(
+                snapvale::test::WriteTGA(snapvale::test::GameScreenshot(1920, 1080, seed), layout));
         WriteAsTheGame(images.path() / "today.tga", screenshots[0]);
 
         state.AppFolder = app.folder();
@@ -150,8 +118,8 @@ struct WatchedFolder
         if (done())
             return true;
         QEventLoop loop;
-        const QMetaObject::Connection connection = QObject::connect(watcher,
-            &snapvale::FolderWatcher::Changed, &loop, [&] {
+        const QMetaObject::Connection connection =
+            QObject::connect(watcher, &snapvale::FolderWatcher::Changed, &loop, [&] {
                 if (done())
                     loop.quit();
             });

@@ -1,5 +1,7 @@
 #include "os/file_system.h"
 
+#include <random>
+
 namespace snapvale {
 
 namespace {
@@ -29,6 +31,18 @@ std::string FolderOf(const std::string& path)
         return path.substr(0, end + 1);
 #endif
     return path.substr(0, end);
+}
+
+std::string UniqueSuffix()
+{
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix = ".";
+    for (int i = 0; i < 6; ++i)
+        suffix += kLetters[pick(random)];
+    return suffix;
 }
 
 } // namespace snapvale

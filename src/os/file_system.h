@@ -135,4 +135,8 @@ public:
 // directly in the root, and "." for a bare name.
 std::string FolderOf(const std::string& path);
 
+// "." and six letters and digits, different for every call in every process: what makes a
+// temporary file's name beside its target unique.
+std::string UniqueSuffix();
+
 } // namespace snapvale

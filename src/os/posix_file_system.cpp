@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,19 +108,6 @@ public:
 private:
     int fd_;
 };
-
-// Six letters and digits, different for every call in every process.
-std::string UniqueSuffix()
-{
-    static constexpr char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string suffix = ".";
-    for (int i = 0; i < 6; ++i)
-        suffix += kLetters[pick(random)];
-    return suffix;
-}
 
 // The kernel's own limit on links in one path before it gives up (ELOOP).
 constexpr int kMaxLinkHops = 40;

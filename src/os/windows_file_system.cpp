@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <random>
 #include <vector>
 #include <windows.h>
 #include <winioctl.h>
@@ -300,19 +299,6 @@ public:
 private:
     HANDLE file_;
 };
-
-// Six letters and digits, different for every call in every process.
-std::string UniqueSuffix()
-{
-    static constexpr char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string suffix = ".";
-    for (int i = 0; i < 6; ++i)
-        suffix += kLetters[pick(random)];
-    return suffix;
-}
 
 // The access list a replacement of an existing file must carry to keep the file's permissions:
 // the whole list when the file does not inherit from its folder, else only the entries set on the

@@ -80,6 +80,23 @@ std::string ReadFileBytes(const fs::path& file)
     return bytes.str();
 }
 
+#ifdef _WIN32
+namespace {
+
+void SetLastWriteTime(const fs::path& file, const FILETIME& when)
+{
+    const HANDLE handle = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return;
+    ::SetFileTime(handle, nullptr, nullptr, &when);
+    ::CloseHandle(handle);
+}
+
+} // namespace
+#endif
+
 void SetLocalModificationTime(
     const fs::path& file, int year, int month, int day, int hour, int minute, int second)
 {
@@ -95,13 +112,7 @@ void SetLocalModificationTime(
         || !::TzSpecificLocalTimeToSystemTime(&zone, &local, &utc)
         || !::SystemTimeToFileTime(&utc, &when))
         return;
-    const HANDLE handle = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return;
-    ::SetFileTime(handle, nullptr, nullptr, &when);
-    ::CloseHandle(handle);
+    SetLastWriteTime(file, when);
 #else
     std::tm local{};
     local.tm_year = year - 1900;
@@ -124,13 +135,7 @@ void SetModificationTime(const fs::path& file, std::int64_t seconds, std::int32_
     const auto ticks =
         static_cast<std::uint64_t>((seconds + kSecondsFrom1601) * 10'000'000 + nanoseconds / 100);
     const FILETIME when{ static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32) };
-    const HANDLE handle = ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return;
-    ::SetFileTime(handle, nullptr, nullptr, &when);
-    ::CloseHandle(handle);
+    SetLastWriteTime(file, when);
 #else
     const timespec times[2] = { { 0, UTIME_OMIT },
         { static_cast<std::time_t>(seconds), static_cast<long>(nanoseconds) } };

@@ -71,15 +71,18 @@ int main(int argc, char** argv)
             std::snprintf(name, sizeof name, "shot%04d.tga", number + 1);
             const std::filesystem::path file = folder / name;
             if (!snapvale::test::WriteTGAFile(file, snapvale::test::WriteTGA(image, layout))) {
-                std::fprintf(stderr, "make_samples: could not write %s\n", file.c_str());
+                std::fprintf(stderr, "make_samples: could not write %s\n",
+                    snapvale::test::Utf8(file).c_str());
                 return 1;
             }
             snapvale::test::SetLocalModificationTime(
                 file, day.year, day.month, day.day, 19 + shot / 6, shot * 7 % 60, (shot * 13) % 60);
         }
     }
+    // The folder ends in its separator and is UTF-8 on every system, as the program writes it.
     if (argc == 3)
-        snapvale::WriteIniString("CONFIG", "FOLDER", folder.string() + "/", argv[2]);
-    std::printf("make_samples: %d screenshots in %s\n", number, folder.c_str());
+        snapvale::WriteIniString("CONFIG", "FOLDER", snapvale::test::Utf8(folder / ""), argv[2]);
+    std::printf(
+        "make_samples: %d screenshots in %s\n", number, snapvale::test::Utf8(folder).c_str());
     return 0;
 }

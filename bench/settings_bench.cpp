@@ -12,26 +12,22 @@
 
 #include "app/private_profile.h"
 #include "app/start_up.h"
+#include "bench_support.h"
 #include "support/temp_folder.h"
 
 namespace {
 
+using snapvale::bench::HistoryFolder;
+using snapvale::bench::SettingsWithHistory;
 using snapvale::test::TempFolder;
 
 constexpr int kCopies = 4;
-
-std::string HistoryFolder(long i)
-{
-    return "/home/player/Games/Lineage/スクリーンショット/" + std::to_string(i) + "/";
-}
 
 // Program folders each holding a settings file with `entries` history entries, written as the
 // program writes them.
 std::array<std::unique_ptr<TempFolder>, kCopies> SettingsFolders(long entries)
 {
-    std::string text = "[CONFIG]\r\nFOLDER=" + HistoryFolder(entries) + "\r\n[FAVORATES]\r\n";
-    for (long i = 0; i < entries; ++i)
-        text += "FOLDER" + std::to_string(i) + "=" + HistoryFolder(i) + "\r\n";
+    const std::string text = SettingsWithHistory(HistoryFolder(entries), entries);
     std::array<std::unique_ptr<TempFolder>, kCopies> folders;
     for (auto& folder : folders) {
         folder = std::make_unique<TempFolder>();
@@ -64,8 +60,9 @@ void BM_ReadKeyByKey(benchmark::State& state)
     int next = 0;
     for (auto _ : state) {
         const std::string file = folders[next]->folder() + snapvale::kSettingsFileName;
-        for (long n = 0;; ++n)
-            if (snapvale::ReadIniString("FAVORATES", "FOLDER" + std::to_string(n), file, "")
+        for (std::size_t n = 0;; ++n)
+            if (snapvale::ReadIniString(
+                    snapvale::kHistorySection, snapvale::HistoryKey(n), file, "")
                     .empty())
                 break;
         next = (next + 1) % kCopies;
@@ -96,8 +93,8 @@ void BM_ClearHistory(benchmark::State& state)
     for (auto _ : state) {
         const std::string file = folders[next]->folder() + snapvale::kSettingsFileName;
         std::optional<snapvale::PrivateProfile> profile = snapvale::LoadPrivateProfile(file);
-        for (long i = 0; i < state.range(0); ++i)
-            profile->Write("FAVORATES", "FOLDER" + std::to_string(i), "");
+        for (std::size_t i = 0; i < static_cast<std::size_t>(state.range(0)); ++i)
+            profile->Write(snapvale::kHistorySection, snapvale::HistoryKey(i), "");
         snapvale::StorePrivateProfile(*profile, file);
         next = (next + 1) % kCopies;
     }

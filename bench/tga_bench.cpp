@@ -38,6 +38,7 @@
 #include <benchmark/benchmark.h>
 #include <stb/stb_image.h>
 
+#include "bench_support.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"
@@ -45,6 +46,7 @@
 
 namespace {
 
+using snapvale::bench::ResidentMegabytes;
 using snapvale::test::TGAImage;
 using snapvale::test::TGALayout;
 
@@ -188,16 +190,6 @@ void PrintSummary(
         std::printf("worst stb/ours: %.2fx (%s)\n", worstSpeedUp, worstSpeedUpName.c_str());
     if (!worstOverFloorName.empty())
         std::printf("worst ours/floor: %.2fx (%s)\n", worstOverFloor, worstOverFloorName.c_str());
-}
-
-double ResidentMegabytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atof(line.c_str() + std::strlen(field)) / 1024.0;
-    return 0;
 }
 
 // A 16.8 MB run-length file that claims 32767 x 32767 pixels, every packet a 128-pixel run as

@@ -33,6 +33,7 @@
 #include "app/main_window.h"
 #include "app/private_profile.h"
 #include "app/start_up.h"
+#include "bench_support.h"
 #include "export/jpeg_codec.h"
 #include "qt/picture_image.h"
 #include "support/screenshot.h"
@@ -44,20 +45,10 @@
 
 namespace {
 
+using snapvale::bench::ResidentMegabytes;
 using snapvale::bench::UiLag;
 using snapvale::test::TempFolder;
 namespace fs = std::filesystem;
-
-// Resident memory of this process in megabytes: now, and at its peak.
-double ResidentMegabytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atof(line.c_str() + std::strlen(field)) / 1024.0;
-    return 0;
-}
 
 std::vector<std::uint8_t> Screenshot800x600()
 {
@@ -119,14 +110,12 @@ struct Window
     snapvale::AppState state;
 };
 
-void BM_StartUpToFilledWindow(benchmark::State& bench)
+// Start-up as the program does it, from the settings file in `app` to the window painted with
+// its tree; closing the window is not timed.
+void TimeStartUp(benchmark::State& bench, const TempFolder& app)
 {
-    TempFolder images;
-    WriteLargeFolder(images, static_cast<int>(bench.range(0)), 300);
-    Window setup(images.folder());
-    snapvale::WriteIniString("CONFIG", "FOLDER", images.folder(), setup.state.SettingsFile());
     for (auto _ : bench) {
-        snapvale::AppState state = snapvale::ReadStartupState(setup.app.path().string());
+        snapvale::AppState state = snapvale::ReadStartupState(app.path().string());
         auto window = std::make_unique<snapvale::frmMain>(state);
         window->show();
         window->repaint();
@@ -137,6 +126,15 @@ void BM_StartUpToFilledWindow(benchmark::State& bench)
         bench.ResumeTiming();
     }
 }
+
+void BM_StartUpToFilledWindow(benchmark::State& bench)
+{
+    TempFolder images;
+    WriteLargeFolder(images, static_cast<int>(bench.range(0)), 300);
+    Window setup(images.folder());
+    snapvale::WriteIniString("CONFIG", "FOLDER", images.folder(), setup.state.SettingsFile());
+    TimeStartUp(bench, setup.app);
+}
 BENCHMARK(BM_StartUpToFilledWindow)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The whole start-up with a long folder history: the settings read, the history menu and the
@@ -145,21 +143,9 @@ void BM_StartUpWithHistory(benchmark::State& bench)
 {
     TempFolder images;
     Window setup(images.folder());
-    std::string settings = "[CONFIG]\r\nFOLDER=" + images.folder() + "\r\n[FAVORATES]\r\n";
-    for (long i = 0; i < bench.range(0); ++i)
-        settings += "FOLDER" + std::to_string(i) + "=/home/player/Games/Lineage/スクリーンショット/"
-            + std::to_string(i) + "/\r\n";
-    setup.app.Write(snapvale::kSettingsFileName, settings);
-    for (auto _ : bench) {
-        snapvale::AppState state = snapvale::ReadStartupState(setup.app.path().string());
-        auto window = std::make_unique<snapvale::frmMain>(state);
-        window->show();
-        window->repaint();
-        QCoreApplication::processEvents();
-        bench.PauseTiming();
-        window.reset();
-        bench.ResumeTiming();
-    }
+    setup.app.Write(snapvale::kSettingsFileName,
+        snapvale::bench::SettingsWithHistory(images.folder(), bench.range(0)));
+    TimeStartUp(bench, setup.app);
 }
 BENCHMARK(BM_StartUpWithHistory)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -172,11 +172,12 @@ void BM_WheelNotchOverLargePicture(benchmark::State& bench)
 }
 BENCHMARK(BM_WheelNotchOverLargePicture)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Fit switched on for a picture not fitted before, so the smooth scaling is in every call.
-void BM_FitOn(benchmark::State& bench)
+// Fit switched on for a picture not fitted before (so the smooth scaling is in every call), or
+// off for one that was.
+void TimeFitSwitch(benchmark::State& bench, bool fittedBefore)
 {
     const int width = static_cast<int>(bench.range(0));
-    ViewFixture fixture(8, width, width * 9 / 16, false);
+    ViewFixture fixture(8, width, width * 9 / 16, fittedBefore);
     double longest = 0;
     for (auto _ : bench) {
         // Untimed: the next file, and fit back as it was.
@@ -190,26 +191,12 @@ void BM_FitOn(benchmark::State& bench)
     }
     bench.counters["longest_ms"] = longest;
 }
+
+void BM_FitOn(benchmark::State& bench) { TimeFitSwitch(bench, false); }
 BENCHMARK(BM_FitOn)->ArgName("width")->Arg(1920)->Arg(2560)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
-void BM_FitOff(benchmark::State& bench)
-{
-    const int width = static_cast<int>(bench.range(0));
-    ViewFixture fixture(8, width, width * 9 / 16, true);
-    double longest = 0;
-    for (auto _ : bench) {
-        // Untimed: the next file, and fit back as it was.
-        fixture.Press(fixture.AtLastFile() ? Qt::Key_Home : Qt::Key_Right);
-        fixture.Paint();
-        TimeStep(bench, longest, [&] {
-            fixture.fitAction->trigger();
-            fixture.Paint();
-        });
-        fixture.fitAction->trigger();
-    }
-    bench.counters["longest_ms"] = longest;
-}
+void BM_FitOff(benchmark::State& bench) { TimeFitSwitch(bench, true); }
 BENCHMARK(BM_FitOff)->ArgName("width")->Arg(1920)->Arg(2560)->UseManualTime()->Unit(
     benchmark::kMillisecond);
 

@@ -76,17 +76,17 @@ void DateTree::ExpandRow(int row)
 
 void DateTree::InsertFileRows(int row)
 {
-    const std::string date = grid_.RowData(row);
     int pos = row + 1;
-    const int level = grid_.OutlineLevel(row) + 1;
-    for (const std::size_t i : catalogue_->FilesOf(date)) {
-        const std::string& name = catalogue_->FileNames[i];
-        grid_.AddRow(name, pos);
-        grid_.SetOutlineLevel(pos, level);
-        grid_.SetCellPicture(pos, RowPicture::File);
-        grid_.SetRowData(pos, name);
-        ++pos;
-    }
+    for (const std::size_t i : catalogue_->FilesOf(grid_.RowData(row)))
+        InsertFileRow(pos++, catalogue_->FileNames[i]);
+}
+
+void DateTree::InsertFileRow(int row, const std::string& name)
+{
+    grid_.AddRow(name, row);
+    grid_.SetOutlineLevel(row, 2);
+    grid_.SetCellPicture(row, RowPicture::File);
+    grid_.SetRowData(row, name);
 }
 
 bool DateTree::IsFilled(int row) const { return !grid_.CellText(row + 1, 0).empty(); }
@@ -96,8 +96,7 @@ int DateTree::RowsBelow(int row, const Catalogue& catalogue, const std::string& 
     return IsFilled(row) ? static_cast<int>(catalogue.FilesOf(date).size()) : 1;
 }
 
-void DateTree::ApplyChanges(
-    std::shared_ptr<const Catalogue> after, const CatalogueChanges& changes)
+void DateTree::ApplyChanges(std::shared_ptr<const Catalogue> after, const CatalogueChanges& changes)
 {
     // The old lists stay alive while the rows that show them are edited.
     const std::shared_ptr<const Catalogue> beforeHeld = std::move(catalogue_);
@@ -155,11 +154,7 @@ void DateTree::ApplyChanges(
             const std::vector<std::size_t>& files = catalogue_->FilesOf(edit.date);
             for (const std::size_t place : edit.addedFiles) {
                 const int at = row + 1 + static_cast<int>(place);
-                const std::string& name = catalogue_->FileNames[files[place]];
-                grid_.AddRow(name, at);
-                grid_.SetOutlineLevel(at, 2);
-                grid_.SetCellPicture(at, RowPicture::File);
-                grid_.SetRowData(at, name);
+                InsertFileRow(at, catalogue_->FileNames[files[place]]);
                 inserted(at, 1);
             }
         }
@@ -185,7 +180,8 @@ void DateTree::ApplyChanges(
             grid_.SetNodeState(dateRow, kNodeOpen);
             const std::vector<std::size_t>& files = catalogue_->FilesOf(date);
             target = dateRow + 1
-                + static_cast<int>(std::lower_bound(files.begin(), files.end(), *moved) - files.begin());
+                + static_cast<int>(
+                    std::lower_bound(files.begin(), files.end(), *moved) - files.begin());
         }
         grid_.SetCurrentRow(target);
     }

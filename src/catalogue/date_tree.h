@@ -83,6 +83,8 @@ private:
     void InsertDate(int row, const std::string& date);
     // The file rows of the date in `row`, from the catalogue shown, right below it.
     void InsertFileRows(int row);
+    // One file row, under its date, at `row`.
+    void InsertFileRow(int row, const std::string& name);
     // Whether the date in `row` shows its file rows rather than its placeholder.
     bool IsFilled(int row) const;
     // The rows below the date in `row`, whose files are those of `date` in `catalogue`.

@@ -480,8 +480,7 @@ void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
     // leaves its picture and has no date to show. A view parked behind the tray is decoded anew
     // when a file is next chosen, so it is not decoded here.
     const std::string path = state_.ImageFolder + shownFile_;
-    const bool viewInFront = pctView->y() == static_cast<int>(ViewTop);
-    if (is && viewInFront) {
+    if (is && mainArea_->ShownPane() == pctView) {
         pctView->SetPicture(LoadTGAImage(path));
         KeepPreviewParked();
     }

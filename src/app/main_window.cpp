@@ -584,12 +584,11 @@ void frmMain::ShowThumbnails()
 
 void frmMain::LoadThumbnails(int start)
 {
+    // The tray asks only for cells without a picture and not already on their way; a cell whose
+    // file gave no picture is tried again whenever a batch reaches it.
     std::vector<TrayRequest> batch;
-    for (int k = start; k < start + kThumbnailBatch && k < pctTray->CellCount(); ++k) {
-        // A cell whose file gave no picture is tried again whenever a batch reaches it.
-        if (!pctTray->HasPicture(k) && !pctTray->IsLoading(k))
-            batch.push_back({ k, state_.ImageFolder + pctTray->Cell(k).file });
-    }
+    for (int k = start; k < start + kThumbnailBatch && k < pctTray->CellCount(); ++k)
+        batch.push_back({ k, state_.ImageFolder + pctTray->Cell(k).file });
     pctTray->RequestPictures(batch);
 }
 

@@ -69,8 +69,9 @@ public:
     void SetToolTipSource(std::function<QString(const TrayCell&)> source);
     QString ToolTip(int index) const;
 
-    // Has the pictures of `requests` made: those of cells in sight first, then the rest. Queued
-    // work for cells now out of sight is dropped.
+    // Has the pictures of `requests` made: those of cells in sight first, then the rest; a cell
+    // that has its picture, or whose picture is on its way, is left as it is. Queued work for
+    // cells now out of sight is dropped.
     void RequestPictures(const std::vector<TrayRequest>& requests);
     bool HasPicture(int index) const
     {

@@ -318,8 +318,8 @@ void frmMain::CreateMenus()
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("オプション(&O)"), Qt::CTRL | Qt::Key_O);
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("バージョン情報(&V)"));
     // Listing the folder again by hand heads the menu, set apart; the items keep their numbers.
-    QAction* refresh = addItem(
-        mnuTools, mnuTool, "mnuTool", QStringLiteral("最新の情報に更新(&R)"), Qt::Key_F5);
+    QAction* refresh =
+        addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("最新の情報に更新(&R)"), Qt::Key_F5);
     mnuTools->removeAction(refresh);
     mnuTools->insertAction(mnuTool[0], refresh);
     mnuTools->insertSeparator(mnuTool[0]);
@@ -440,7 +440,8 @@ void frmMain::FollowInTray(const Catalogue& after, const CatalogueChanges& chang
     const auto edit = std::find_if(changes.dates.begin(), changes.dates.end(),
         [this](const DateEdit& e) { return e.date == trayDate_; });
     if (edit != changes.dates.end()) {
-        pctTray->RemoveCells(std::vector<int>(edit->removedFiles.begin(), edit->removedFiles.end()));
+        pctTray->RemoveCells(
+            std::vector<int>(edit->removedFiles.begin(), edit->removedFiles.end()));
         const std::vector<std::size_t>& files = after.FilesOf(trayDate_);
         std::vector<std::pair<int, TrayCell>> cells;
         for (const std::size_t place : edit->addedFiles) {
@@ -456,8 +457,8 @@ void frmMain::FollowInTray(const Catalogue& after, const CatalogueChanges& chang
     for (const std::size_t changed : changes.changedFiles) {
         if (after.FileDates[changed] != trayDate_)
             continue;
-        pctTray->Reload(
-            static_cast<int>(std::lower_bound(files.begin(), files.end(), changed) - files.begin()));
+        pctTray->Reload(static_cast<int>(
+            std::lower_bound(files.begin(), files.end(), changed) - files.begin()));
         edited = true;
     }
     if (!edited)
@@ -484,8 +485,7 @@ void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
         pctView->SetPicture(LoadTGAImage(path));
         KeepPreviewParked();
     }
-    lblFileDate->setText(
-        TextToQString(is ? FileDateTimeText(path).value_or("") : std::string()));
+    lblFileDate->setText(TextToQString(is ? FileDateTimeText(path).value_or("") : std::string()));
 }
 
 void frmMain::FitTrayToCells()

@@ -90,7 +90,8 @@ private:
 
     // The folder's files changed: the tree, the tray of the date shown and the picture shown
     // follow, and nothing the user is doing moves.
-    void FolderChanged(const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
+    void FolderChanged(
+        const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
     void FollowInTray(const Catalogue& after, const CatalogueChanges& changes);
     void FollowInView(const Catalogue& before, const Catalogue& after);
     // Sizes the tray to its cells and sets the scroll bar's range, keeping its value where it can.

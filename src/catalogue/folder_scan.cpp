@@ -78,7 +78,9 @@ bool ListedBefore(std::string_view a, std::string_view b)
 std::optional<std::size_t> Catalogue::Find(std::string_view name) const
 {
     const auto found = std::lower_bound(FileNames.begin(), FileNames.end(), name,
-        [](const std::string& file, std::string_view wanted) { return ListedBefore(file, wanted); });
+        [](const std::string& file, std::string_view wanted) {
+            return ListedBefore(file, wanted);
+        });
     if (found == FileNames.end() || *found != name)
         return std::nullopt;
     return static_cast<std::size_t>(found - FileNames.begin());

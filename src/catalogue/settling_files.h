@@ -27,8 +27,8 @@ public:
     static constexpr Clock::duration kWatchPeriod = std::chrono::seconds(5);
 
     // A listing of the folder, now `catalogue`, found the files at these indexes new or changed.
-    void Listed(const Catalogue& catalogue, const std::vector<std::size_t>& files,
-        Clock::time_point now);
+    void Listed(
+        const Catalogue& catalogue, const std::vector<std::size_t>& files, Clock::time_point now);
     // Forgets every file, for a folder listed anew.
     void Clear() { files_.clear(); }
 

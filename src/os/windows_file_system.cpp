@@ -168,8 +168,8 @@ bool NamesDevice(const std::wstring& path)
 {
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetFullPathNameW(
-            path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        const DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         if (length == 0)
             return false; // the open that follows will say what is wrong with it
         const bool fitted = length < full.size();
@@ -236,8 +236,7 @@ std::optional<LinkText> ReadLink(const std::wstring& path)
         return std::nullopt;
     const std::size_t offset = word(8);
     const std::size_t length = word(10);
-    if (offset % 2 != 0 || length % 2 != 0 || length == 0
-        || kNamesStart + offset + length > got)
+    if (offset % 2 != 0 || length % 2 != 0 || length == 0 || kNamesStart + offset + length > got)
         return std::nullopt;
     LinkText text;
     text.relative = (buffer[4] & SYMLINK_FLAG_RELATIVE) != 0;
@@ -249,8 +248,8 @@ std::optional<LinkText> ReadLink(const std::wstring& path)
         constexpr std::wstring_view kUnc = L"\\??\\UNC\\";
         if (text.target.starts_with(kUnc))
             text.target.replace(0, kUnc.size(), L"\\\\");
-        else if (text.target.size() > kObjects.size() + 1
-            && text.target.starts_with(kObjects) && text.target[kObjects.size() + 1] == L':')
+        else if (text.target.size() > kObjects.size() + 1 && text.target.starts_with(kObjects)
+            && text.target[kObjects.size() + 1] == L':')
             text.target.erase(0, kObjects.size());
         else if (text.target.starts_with(kObjects))
             text.target.replace(0, kObjects.size(), L"\\\\?\\"); // a volume's name

@@ -28,8 +28,8 @@ FolderWatcher::FolderWatcher(FileSystem& fs, QObject* parent)
     pool_.setMaxThreadCount(1);
     listTimer_.setSingleShot(true);
     pollTimer_.setInterval(kPollInterval);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
-        [this] { ListSoon(kNoticeDelay); });
+    connect(
+        &watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { ListSoon(kNoticeDelay); });
     connect(&listTimer_, &QTimer::timeout, this, [this] {
         if (!busy_)
             StartListing();
@@ -96,8 +96,8 @@ void FolderWatcher::StartListing()
     listingWanted_ = false;
     const Clock::time_point started = Clock::now();
     nextListing_ = started + kListingInterval;
-    pool_.start([this, generation = generation_, folder = folder_, shown = shown_,
-                    cancel = cancel_, &fs = fs_, started] {
+    pool_.start([this, generation = generation_, folder = folder_, shown = shown_, cancel = cancel_,
+                    &fs = fs_, started] {
         // A watcher going away stops the listing at the next name; the result is dropped.
         std::vector<FolderFile> listing = fs.ListFolder(folder,
             [&cancel](std::string_view name) { return !*cancel && IsCataloguedName(name); });
@@ -108,7 +108,9 @@ void FolderWatcher::StartListing()
         QMetaObject::invokeMethod(
             this,
             [this, generation, catalogue = std::move(catalogue), changes = std::move(changes),
-                took]() mutable { Listed(generation, std::move(catalogue), std::move(changes), took); },
+                took]() mutable {
+                Listed(generation, std::move(catalogue), std::move(changes), took);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -141,9 +143,8 @@ void FolderWatcher::StartPoll()
                     names = std::unordered_set<std::string>(names.begin(), names.end()),
                     cancel = cancel_, &fs = fs_] {
         // Reading the folder's names costs little beside the status of every file.
-        std::vector<FolderFile> found = fs.ListFolder(folder, [&](std::string_view name) {
-            return !*cancel && names.contains(std::string(name));
-        });
+        std::vector<FolderFile> found = fs.ListFolder(folder,
+            [&](std::string_view name) { return !*cancel && names.contains(std::string(name)); });
         QMetaObject::invokeMethod(
             this, [this, generation, found = std::move(found)] { Polled(generation, found); },
             Qt::QueuedConnection);

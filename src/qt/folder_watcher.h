@@ -60,8 +60,8 @@ public:
 signals:
     // On the UI thread: the folder's files are now `catalogue`, to which `changes` leads from the
     // catalogue told before (or given to Watch). Not raised for a listing that found no change.
-    void Changed(const std::shared_ptr<const Catalogue>& catalogue,
-        const CatalogueChanges& changes);
+    void Changed(
+        const std::shared_ptr<const Catalogue>& catalogue, const CatalogueChanges& changes);
 
 private:
     using Clock = std::chrono::steady_clock;

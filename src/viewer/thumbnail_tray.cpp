@@ -55,8 +55,7 @@ void ThumbnailTray::RemoveCells(const std::vector<int>& indexes)
             std::lower_bound(indexes.begin(), indexes.end(), cell) - indexes.begin());
     };
     loader_.Renumber([&](int cell) {
-        return std::binary_search(indexes.begin(), indexes.end(), cell) ? -1
-                                                                        : cell - before(cell);
+        return std::binary_search(indexes.begin(), indexes.end(), cell) ? -1 : cell - before(cell);
     });
     std::vector<TrayCell> kept;
     kept.reserve(cells_.size());

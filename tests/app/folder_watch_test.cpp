@@ -105,8 +105,8 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
         std::vector<std::string> rows;
         std::vector<std::string> tray;
     };
-    const std::vector<std::string> a = { "a0.tga", "a1.tga", "a2.tga", "a3.tga", "a4.tga",
-        "a5.tga", "a6.tga", "a7.tga", "a8.tga", "a9.tga" };
+    const std::vector<std::string> a = { "a0.tga", "a1.tga", "a2.tga", "a3.tga", "a4.tga", "a5.tga",
+        "a6.tga", "a7.tga", "a8.tga", "a9.tga" };
     const auto dated = [](std::vector<std::string> head, const std::vector<std::string>& files,
                            std::vector<std::string> tail) {
         head.insert(head.end(), files.begin(), files.end());
@@ -115,8 +115,8 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
     };
     const std::vector<Edit> edits = {
         { "a new file before the focus cell", [&] { Write("a0b.tga", 18); },
-            dated({ kRoot, "2004/05/18 +", "a0.tga", "a0b.tga" },
-                { a.begin() + 1, a.end() }, { "2004/05/16 -", "c0.tga", "c1.tga" }),
+            dated({ kRoot, "2004/05/18 +", "a0.tga", "a0b.tga" }, { a.begin() + 1, a.end() },
+                { "2004/05/16 -", "c0.tga", "c1.tga" }),
             dated({ "a0.tga", "a0b.tga" }, { a.begin() + 1, a.end() }, {}) },
         // Names that are not listed come first, so the listing that finds the date finds them.
         { "a new date at the top, beside files that are not listed",
@@ -154,8 +154,7 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
             [&] { SetLocalModificationTime(images.path() / "a8.tga", 2004, 5, 16); },
             dated({ kRoot, "2004/05/20 -", "", "2004/05/18 +", "a0.tga", "a00.tga", "a0b.tga" },
                 { a.begin() + 2, a.end() - 2 },
-                { "2004/05/17 -", "", "2004/05/16 -", "a8.tga", "c0.tga", "c0b.tga",
-                    "c1.tga" }),
+                { "2004/05/17 -", "", "2004/05/16 -", "a8.tga", "c0.tga", "c0b.tga", "c1.tga" }),
             dated({ "a0.tga", "a00.tga", "a0b.tga" }, { a.begin() + 2, a.end() - 2 }, {}) },
         { "a date whose files all went",
             [&] {
@@ -164,8 +163,7 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
             },
             dated({ kRoot, "2004/05/18 +", "a0.tga", "a00.tga", "a0b.tga" },
                 { a.begin() + 2, a.end() - 2 },
-                { "2004/05/17 -", "", "2004/05/16 -", "a8.tga", "c0.tga", "c0b.tga",
-                    "c1.tga" }),
+                { "2004/05/17 -", "", "2004/05/16 -", "a8.tga", "c0.tga", "c0b.tga", "c1.tga" }),
             dated({ "a0.tga", "a00.tga", "a0b.tga" }, { a.begin() + 2, a.end() - 2 }, {}) },
     };
     for (const Edit& edit : edits) {
@@ -264,8 +262,7 @@ TEST_F(FolderWatch, BurstIsTakenInBatches)
     ASSERT_TRUE(QTest::qWaitFor(all, kDeadlineMs));
     const qint64 took = clock.elapsed();
     EXPECT_EQ(Rows(), (std::vector<std::string>{ kRoot, "2004/05/18 -", "", "2004/05/17 -", "" }));
-    EXPECT_LE(edits.count(), 1 + took / 250)
-        << "in " << took << " ms";
+    EXPECT_LE(edits.count(), 1 + took / 250) << "in " << took << " ms";
 }
 
 // A folder that goes away leaves the root alone; once it is back, F5 lists it and watches it again.

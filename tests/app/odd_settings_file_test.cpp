@@ -116,9 +116,8 @@ TEST_P(OddSettingsFile, GivesTheDefaultsAndIsNeverReplaced)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, OddSettingsFile,
-    ::testing::Values(
-        OddFile{
-            "Folder", [](const fs::path& p) { fs::create_directory(p); }, "is not a regular file" },
+    ::testing::Values(OddFile{ "Folder", [](const fs::path& p) { fs::create_directory(p); },
+                          "is not a regular file" },
         // Sparse, so it costs no disk: a regular file one byte past the limit.
         OddFile{ "LargerThanTheLimit",
             [](const fs::path& p) {

@@ -28,6 +28,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
+#include "qt/date_tree_view.h"
 #include "qt/folder_watcher.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
@@ -105,13 +106,11 @@ struct WatchedFolder
         window->show();
         QCoreApplication::processEvents();
         watcher = window->findChild<snapvale::FolderWatcher*>("folderWatcher");
-        window->grid().SetCurrentRow(1);
+        tree = window->findChild<snapvale::DateTreeView*>("vfgTree");
+        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
     }
 
-    bool Shown(const std::string& name) const
-    {
-        return window->dateTree().catalogue().Find(name).has_value();
-    }
+    bool Shown(const std::string& name) const { return tree->catalogue()->Find(name).has_value(); }
     // Runs the event loop until `done` holds after a tree update, or ten seconds pass.
     template <typename Done> bool RunUntil(Done done)
     {
@@ -135,6 +134,7 @@ struct WatchedFolder
     std::vector<std::vector<std::uint8_t>> screenshots;
     std::unique_ptr<snapvale::frmMain> window;
     snapvale::FolderWatcher* watcher = nullptr;
+    snapvale::DateTreeView* tree = nullptr;
     int written = 0;
 };
 

@@ -14,6 +14,7 @@
 #include "dialogs/version_dialog.h"
 #include "dialogs/version_text.h"
 #include "support/main_window_fixture.h"
+#include "viewer/image_view.h"
 
 namespace snapvale {
 namespace {
@@ -98,15 +99,23 @@ TEST_F(Options, OkWithoutBrowsingStoresTheFolderAndStartsTheHistory)
             + "\r\n");
     EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ images.folder() });
     EXPECT_EQ(HistoryMenu(),
-        (QStringList{ "履歴をクリア", "-", QString::fromStdString(images.folder()) }));
-    EXPECT_EQ(RowOf("2004/05/17"), 1);
+        (QStringList{ "履歴をクリア(&C)", "-", QString::fromStdString(images.folder()) }));
+    EXPECT_TRUE(RowOf("2004/05/17").isValid());
 }
 
+// Nothing of the folder shown before stays on screen: no picture, date or caption without a row
+// of the new tree behind it.
 TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
 {
     test::TempFolder other;
     WriteScreenshot(other, "b.tga", 8, 8, 2004, 6, 1);
+    WriteScreenshot(images, "a.tga", 8, 8, 2004, 5, 17);
     Open();
+    Select("2004/05/17");
+    Select("a.tga");
+    auto& view = *window().findChild<ImageView*>("pctView");
+    auto& dateLabel = *window().findChild<QLabel*>("lblFileDate");
+    ASSERT_TRUE(view.HasPicture());
     const std::string chosen = other.path().string(); // no trailing separator, as browsers give it
     folderBrowser.answers.push_back(chosen);
     RunOptions([&](frmOption& dialog) {
@@ -118,7 +127,12 @@ TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
     EXPECT_EQ(folderBrowser.titles, std::vector<std::string>{ "Lineageフォルダを選択" });
     EXPECT_EQ(state.ImageFolder, chosen + "/");
     EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
-    EXPECT_EQ(RowOf("2004/06/01"), 1);
+    EXPECT_TRUE(RowOf("2004/06/01").isValid());
+    EXPECT_FALSE(RowOf("2004/05/17").isValid());
+    EXPECT_EQ(CurrentRow(), kTreeRootText);
+    EXPECT_EQ(Caption(), "Snapvale");
+    EXPECT_FALSE(view.HasPicture());
+    EXPECT_EQ(dateLabel.text(), "");
 }
 
 TEST_F(Options, RootFolderGetsNoSecondSeparator)
@@ -136,7 +150,7 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
 {
     state.FolderHistory = { "/a/", "/b/" };
     Open();
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/a/", "/b/" }));
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/" }));
     folderBrowser.answers = { "/b", "/B" };
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
@@ -150,7 +164,7 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
     });
     EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/", "/B/" }));
     EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), "/B/");
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/a/", "/b/", "/B/" }));
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/", "/B/" }));
 }
 
 TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
@@ -191,7 +205,7 @@ TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", "/c/" }));
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/c/" }));
     EXPECT_EQ(
         ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "/c/" });
 }

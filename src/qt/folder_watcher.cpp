@@ -154,8 +154,13 @@ void FolderWatcher::StartPoll()
 void FolderWatcher::Polled(unsigned generation, const std::vector<FolderFile>& found)
 {
     busy_ = false;
-    if (generation == generation_ && settling_.Polled(found, Clock::now()))
-        listingWanted_ = true;
+    if (generation == generation_) {
+        const std::size_t settling = settling_.SettlingCount();
+        if (settling_.Polled(found, Clock::now()))
+            listingWanted_ = true;
+        if (settling_.SettlingCount() < settling)
+            emit Settled();
+    }
     WorkDone();
 }
 

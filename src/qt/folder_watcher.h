@@ -56,12 +56,16 @@ public:
 
     // Whether the system is watching the folder.
     bool IsWatching() const { return !watcher_.directories().isEmpty(); }
+    // Whether the folder's file `name` may still be being written (SettlingFiles::IsSettling).
+    bool IsSettling(const std::string& name) const { return settling_.IsSettling(name); }
 
 signals:
     // On the UI thread: the folder's files are now `catalogue`, to which `changes` leads from the
     // catalogue told before (or given to Watch). Not raised for a listing that found no change.
     void Changed(
         const std::shared_ptr<const Catalogue>& catalogue, const CatalogueChanges& changes);
+    // On the UI thread: files that were being written have since kept their stamps, or went.
+    void Settled();
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -278,6 +278,8 @@ void frmMain::CreateControls()
     watcher_ = new FolderWatcher(FileSystem::Default(), this);
     watcher_->setObjectName("folderWatcher");
     connect(watcher_, &FolderWatcher::Changed, this, &frmMain::FolderChanged);
+    connect(watcher_, &FolderWatcher::Gone, this, &frmMain::FolderGone);
+    connect(watcher_, &FolderWatcher::Back, this, &frmMain::FolderBack);
     // A file still being written that gave no picture looks as if it were loading, until it has
     // stopped changing.
     pctTray->SetSettlingSource(
@@ -435,6 +437,27 @@ void frmMain::FolderChanged(
     tree_->ApplyChanges(after, changes);
     FollowInTray(*after, changes);
     FollowInView(*before, *after);
+}
+
+void frmMain::FolderGone()
+{
+    // Nothing of the folder stays on screen: the tree its root alone, the panes empty, the caption
+    // and date label as at start.
+    tree_->ShowCatalogue(std::make_shared<const Catalogue>());
+    trayDate_.clear();
+    shownFile_.clear();
+    pctTray->SetCells({});
+    FitTrayToCells();
+    pctView->SetPicture(QImage());
+    KeepPreviewParked();
+    lblFileDate->setText(QString());
+    setWindowTitle(kDesignCaption);
+}
+
+void frmMain::FolderBack(const std::shared_ptr<const Catalogue>& catalogue)
+{
+    tree_->ShowCatalogue(catalogue);
+    trayDate_.clear();
 }
 
 void frmMain::FollowInTray(const Catalogue& after, const CatalogueChanges& changes)

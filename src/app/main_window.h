@@ -92,6 +92,9 @@ private:
     // follow, and nothing the user is doing moves.
     void FolderChanged(
         const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
+    // The folder went away: the window shows nothing of it. It came back: its tree as at start.
+    void FolderGone();
+    void FolderBack(const std::shared_ptr<const Catalogue>& catalogue);
     void FollowInTray(const Catalogue& after, const CatalogueChanges& changes);
     void FollowInView(const Catalogue& before, const Catalogue& after);
     // Sizes the tray to its cells and sets the scroll bar's range, keeping its value where it can.

@@ -273,46 +273,131 @@ TEST_F(FolderWatch, PicturesOfFilesStillBeingWrittenAreMadeAgain)
     EXPECT_EQ(grid.CurrentText(), "p.tga");
 }
 
-// A hundred screenshots in a second or two reach the tree in a few edits, a quarter of a second
-// or more apart, never one edit a file.
-TEST_F(FolderWatch, BurstIsTakenInBatches)
+// Screenshots that keep coming, a file every 10 ms or so as from a player holding the key, reach
+// the tree while they still come: a notice never puts the next listing off. They come in a few
+// edits, a quarter of a second or more apart, never one edit a file.
+TEST_F(FolderWatch, StreamThatNeverPausesIsListedWhileItLasts)
 {
     Write("a0.tga", 18);
     Open();
     QSignalSpy edits(&watcher(), &FolderWatcher::Changed);
+    const auto listed = [&] { return window().dateTree().catalogue().FileNames.size(); };
     QElapsedTimer clock;
     clock.start();
-    // A file every 10 ms or so, as a player holding the key; the window runs in between.
-    for (int i = 0; i < 100; ++i) {
-        Write("burst" + std::to_string(100 + i) + ".tga", 17);
+    // At least a hundred files, and on until the tree holds some of them.
+    std::size_t written = 0;
+    while ((written < 100 || listed() == 1) && clock.elapsed() < kDeadlineMs) {
+        Write("burst" + std::to_string(1000 + written) + ".tga", 17);
+        ++written;
         QTest::qWait(10);
     }
-    const auto all = [&] { return window().dateTree().catalogue().FileNames.size() == 101; };
-    ASSERT_TRUE(QTest::qWaitFor(all, kDeadlineMs));
+    ASSERT_GT(listed(), 1u) << "nothing listed while " << written << " files came";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed() == written + 1; }, kDeadlineMs));
     const qint64 took = clock.elapsed();
     EXPECT_EQ(Rows(), (std::vector<std::string>{ kRoot, "2004/05/18 -", "", "2004/05/17 -", "" }));
-    EXPECT_LE(edits.count(), 1 + took / 250) << "in " << took << " ms";
+    EXPECT_LE(edits.count(), 1 + took / 250) << written << " files in " << took << " ms";
 }
 
-// A folder that goes away leaves the root alone; once it is back, F5 lists it and watches it again.
-TEST_F(FolderWatch, FolderGoneAndBackAfterRefresh)
+// The folder going away, whichever way, empties the window by itself: the tree shows the root
+// alone, the tray and the view are empty, the caption and the date label as at start. Once a
+// folder is at the path again, it is listed by itself as at start, and watched.
+TEST_F(FolderWatch, FolderGoneAndBackByItself)
 {
+    test::TempFolder elsewhere;
+    const fs::path aside = elsewhere.path() / "moved";
+    struct Way
+    {
+        const char* what;
+        std::function<void()> away;
+        std::function<void()> back;
+    };
+    const std::vector<Way> ways = {
+        { "deleted, then made again", [&] { fs::remove_all(images.path()); },
+            [&] {
+                fs::create_directory(images.path());
+                Write("a0.tga", 18);
+            } },
+        { "renamed away, then back", [&] { fs::rename(images.path(), aside); },
+            [&] { fs::rename(aside, images.path()); } },
+    };
+    const auto emptied = [&] {
+        return Rows() == std::vector<std::string>{ kRoot } && tray().CellCount() == 0
+            && !view().HasPicture() && Caption() == "Snapvale" && dateLabel().empty();
+    };
     Write("a0.tga", 18);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/18"));
-    ASSERT_EQ(tray().CellCount(), 1);
-    fs::remove_all(images.path());
-    EXPECT_TRUE(TreeBecomes({ kRoot }));
-    EXPECT_EQ(tray().CellCount(), 0);
+    TreeGrid& grid = window().grid();
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        grid.SetCurrentRow(RowOf("2004/05/18"));
+        grid.SetCurrentRow(RowOf("a0.tga"));
+        ASSERT_TRUE(view().HasPicture());
+        ASSERT_EQ(tray().CellCount(), 1);
 
-    fs::create_directory(images.path());
+        way.away();
+        EXPECT_TRUE(QTest::qWaitFor(emptied, kDeadlineMs));
+        EXPECT_EQ(Rows(), std::vector<std::string>{ kRoot });
+        EXPECT_EQ(tray().CellCount(), 0);
+        EXPECT_FALSE(view().HasPicture());
+        EXPECT_EQ(Caption(), "Snapvale");
+        EXPECT_EQ(dateLabel(), "");
+
+        way.back();
+        EXPECT_TRUE(TreeBecomes({ kRoot, "2004/05/18 -", "" }));
+        EXPECT_EQ(grid.CurrentRow(), 0);
+        EXPECT_TRUE(watcher().IsWatching());
+        EXPECT_EQ(Caption(), "Snapvale");
+        EXPECT_FALSE(view().HasPicture());
+    }
+}
+
+// A file written over in place raises no folder notice here, as no change on a share that sends
+// none does: the folder is listed every few seconds anyway while the window is shown, and the
+// picture shown follows.
+TEST_F(FolderWatch, ChangeWithoutNoticeIsFoundByTheSlowListing)
+{
+    test::TempFolder source;
+    const QImage newer = WriteScreenshot(source, "q.tga", 64, 48, 2004, 5, 20);
+    Write("q.tga", 18);
+    Open();
+    window().grid().SetCurrentRow(RowOf("2004/05/18"));
+    window().grid().SetCurrentRow(RowOf("q.tga"));
+    ASSERT_TRUE(view().HasPicture());
+    ASSERT_NE(view().picture().convertToFormat(QImage::Format_RGB32), newer);
+    {
+        std::fstream out(images.path() / "q.tga", std::ios::in | std::ios::out | std::ios::binary);
+        const std::string bytes = source.Read("q.tga");
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view().picture().convertToFormat(QImage::Format_RGB32) == newer; },
+        kDeadlineMs));
+}
+
+// Run by a test entry of its own in a user namespace, where the number of folder watches may be
+// set: with none allowed the system refuses the watch, as when its quota is used up. Screenshots
+// still reach the tree, by the slow listing, and F5 asks for the watch again.
+TEST_F(FolderWatch, DISABLED_RefusedWatch)
+{
+    // The limit is the whole system's outside a namespace of the test's own.
+    std::ifstream uidMap("/proc/self/uid_map");
+    std::string inside, outside, count;
+    uidMap >> inside >> outside >> count;
+    if (count.empty() || count == "4294967295")
+        GTEST_SKIP() << "not in a user namespace of its own";
+    const auto allowWatches = [](int count) {
+        std::ofstream("/proc/sys/user/max_inotify_watches") << count;
+    };
+    allowWatches(0);
+    Write("a0.tga", 18);
+    Open();
+    ASSERT_FALSE(watcher().IsWatching());
     Write("b0.tga", 17);
-    QAction* refresh = window().findChild<QAction*>("mnuTool(2)");
-    ASSERT_EQ(refresh->shortcut(), QKeySequence(Qt::Key_F5));
-    refresh->trigger();
-    EXPECT_TRUE(TreeBecomes({ kRoot, "2004/05/17 -", "" }));
-    Write("c0.tga", 16);
-    EXPECT_TRUE(TreeBecomes({ kRoot, "2004/05/17 -", "", "2004/05/16 -", "" }));
+    EXPECT_TRUE(TreeBecomes({ kRoot, "2004/05/18 -", "", "2004/05/17 -", "" }));
+
+    allowWatches(100);
+    window().findChild<QAction*>("mnuTool(2)")->trigger();
+    EXPECT_TRUE(watcher().IsWatching());
 }
 
 } // namespace

@@ -124,6 +124,9 @@ void FolderWatcher::StartListing()
     listingWanted_ = false;
     const Clock::time_point started = Clock::now();
     nextListing_ = started + kListingInterval;
+    // The slow listing is due only once the folder has gone unlisted for its interval.
+    if (fallbackTimer_.isActive())
+        fallbackTimer_.start();
     // A listing that finds nothing new leaves its catalogue on the worker, unless the folder
     // comes back with it.
     const bool keepSame = present_;

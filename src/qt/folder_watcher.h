@@ -51,7 +51,7 @@ public:
     // How often the path is looked at while the folder is there, and while it is missing.
     static constexpr std::chrono::milliseconds kPresenceInterval{ 500 };
     static constexpr std::chrono::milliseconds kMissingInterval{ 2000 };
-    // How often the folder is listed with no notice asking for it.
+    // How long the folder goes unlisted at most, notices or none.
     static constexpr std::chrono::milliseconds kFallbackInterval{ 3000 };
 
     // `fs` must outlive the watcher. When `parent` is a widget, the looks that no notice asks for

@@ -10,7 +10,8 @@
 // every half second, a listing every three seconds): over twenty seconds, the longest the UI
 // thread spent on one of the watcher's results (ui_share_ms), its longest stall, and the
 // process's CPU time against the time passed (cpu_percent); and one such listing of the 40,000
-// files, timed alone, as the worker runs it.
+// files, timed alone, as the worker runs it. Last, the folder renamed away until the window is
+// empty (gone_ms), and back until it shows the folder again (back_ms).
 //
 //   build/bench/bench/watch_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
 //
@@ -315,6 +316,49 @@ void BM_ListingOf40000(benchmark::State& bench)
     }
 }
 BENCHMARK(BM_ListingOf40000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The folder renamed away, from the rename until the window has emptied; and renamed back, until
+// the window shows it again. Last, since it rebuilds the tree.
+void BM_FolderRenamedAwayAndBack(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    const fs::path aside = folder.app.path() / "aside";
+    // Renames `from` to `to` and runs the event loop until the watcher raises `signal` (the window
+    // having followed it), or ten seconds pass: the milliseconds from the rename, or -1.
+    const auto timeUntil = [&](auto signal, const fs::path& from, const fs::path& to) {
+        QEventLoop loop;
+        bool told = false;
+        const QMetaObject::Connection connection =
+            QObject::connect(folder.watcher, signal, &loop, [&] {
+                told = true;
+                loop.quit();
+            });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        fs::rename(from, to);
+        const Clock::time_point start = Clock::now();
+        loop.exec();
+        QObject::disconnect(connection);
+        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+        return told ? took.count() : -1.0;
+    };
+    double gone = 0;
+    double back = 0;
+    for (auto _ : bench) {
+        gone = timeUntil(&snapvale::FolderWatcher::Gone, folder.images.path(), aside);
+        back = timeUntil(&snapvale::FolderWatcher::Back, aside, folder.images.path());
+        if (gone < 0 || back < 0) {
+            bench.SkipWithError("the window did not follow the folder");
+            break;
+        }
+        bench.SetIterationTime(gone / 1000);
+    }
+    bench.counters["gone_ms"] = gone;
+    bench.counters["back_ms"] = back;
+}
+BENCHMARK(BM_FolderRenamedAwayAndBack)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -71,8 +71,6 @@ public:
 
     // Whether the system is watching the folder.
     bool IsWatching() const { return !watcher_.directories().isEmpty(); }
-    // Whether a folder was at the path when last looked at.
-    bool IsPresent() const { return present_; }
     // Whether the folder's file `name` may still be being written (SettlingFiles::IsSettling).
     bool IsSettling(const std::string& name) const { return settling_.IsSettling(name); }
 
@@ -128,7 +126,7 @@ private:
     // when it comes back.
     unsigned generation_ = 0;
     std::shared_ptr<std::atomic<bool>> cancel_;
-    bool present_ = false;
+    bool present_ = false; // a folder was at the path at the last look
     bool busy_ = false; // a listing, a poll or a check runs on the worker
     bool listingWanted_ = false;
     bool checkWanted_ = false;

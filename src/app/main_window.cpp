@@ -208,6 +208,14 @@ void frmMain::ConnectSignals()
     connect(pctView, &ImageView::BackRequested, this, &frmMain::pctView_Back);
     connect(pctPreview, &TrayPane::CellClicked, this, &frmMain::imgPreview_Click);
     connect(watcher_, &FolderWatcher::Changed, this, &frmMain::FolderChanged);
+    connect(watcher_, &FolderWatcher::Gone, this, &frmMain::FolderGone);
+    connect(watcher_, &FolderWatcher::Back, this, &frmMain::FolderBack);
+    // A file still being written that gave no picture looks as if it were loading, until it has
+    // stopped changing.
+    ThumbnailTray* tray = pctPreview->pctTray();
+    tray->SetSettlingSource(
+        [this](const TrayCell& cell) { return watcher_->IsSettling(cell.file); });
+    connect(watcher_, &FolderWatcher::Settled, tray, [tray] { tray->update(); });
     connect(mnuFavorates, &FolderHistoryMenu::ClearChosen, this, &frmMain::clearHistory);
     connect(mnuFavorates, &FolderHistoryMenu::FolderChosen, this, &frmMain::openHistoryFolder);
 }
@@ -230,16 +238,21 @@ void frmMain::ShowDates()
 {
     auto catalogue = std::make_shared<Catalogue>();
     ScanFolder(state_.ImageFolder, *catalogue);
+    ShowCatalogue(catalogue);
+    watcher_->Watch(state_.ImageFolder, std::move(catalogue));
+}
+
+void frmMain::ShowCatalogue(std::shared_ptr<const Catalogue> catalogue)
+{
     pctPreview->Clear();
     // The root becomes current, which brings the view forward.
-    vfgTree->ShowCatalogue(catalogue);
+    vfgTree->ShowCatalogue(std::move(catalogue));
     setWindowTitle(kDesignCaption);
     pctView->HideSelection();
     pctView->SetPicture({});
     KeepPreviewParked();
     lblFileDate->clear();
     shownFile_.clear();
-    watcher_->Watch(state_.ImageFolder, std::move(catalogue));
 }
 
 void frmMain::vfgTree_CurrentRowChange(const TreeChoice& current)
@@ -280,6 +293,17 @@ void frmMain::FolderChanged(
     vfgTree->ApplyChanges(after, changes);
     pctPreview->Follow(*after, changes);
     FollowInView(*before, *after);
+}
+
+void frmMain::FolderGone()
+{
+    // Nothing of the folder stays on screen.
+    ShowCatalogue(std::make_shared<const Catalogue>());
+}
+
+void frmMain::FolderBack(const std::shared_ptr<const Catalogue>& catalogue)
+{
+    ShowCatalogue(catalogue);
 }
 
 void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)

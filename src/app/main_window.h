@@ -113,6 +113,12 @@ private:
     // follow, and nothing the user is doing moves.
     void FolderChanged(
         const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
+    // The folder went away: the window shows nothing of it. It came back: its tree as at start.
+    // Shows `catalogue` from scratch with nothing chosen: the root current, the panes empty, the
+    // caption and the date label as at start.
+    void ShowCatalogue(std::shared_ptr<const Catalogue> catalogue);
+    void FolderGone();
+    void FolderBack(const std::shared_ptr<const Catalogue>& catalogue);
     void FollowInView(const Catalogue& before, const Catalogue& after);
 
     void ShowPane(QWidget* shown, QWidget* parked);

@@ -144,7 +144,8 @@ TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
 }
 
 // Ending the loader waits for the pictures already being made, one a worker at most, and starts
-// none of the work still queued.
+// none of the work still queued (a job handed to a worker but not yet making its picture may
+// stop short too).
 TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
 {
     std::atomic<int> made = 0;
@@ -160,10 +161,10 @@ TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
         EXPECT_EQ(loader.Running(), workers);
         EXPECT_TRUE(loader.IsPending(4 * workers));
     }
-    EXPECT_EQ(made, workers);
+    EXPECT_LE(made, workers);
 }
 
-TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
+TEST_F(Viewer, UndecodableFileLeavesACellMarkedBrokenWithItsNameAndDate)
 {
     WriteDate(2);
     const auto broken = images.Write("broken.tga", "not a picture at all");
@@ -175,6 +176,15 @@ TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
     EXPECT_EQ(tray().ToolTip(0).toStdString(), "2004/05/17 09:30:00");
     ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 0, 1, 1 }));
+    // The cell bears a sign inside its outline, unlike a cell still waiting for its picture.
+    EXPECT_TRUE(tray().IsBroken(0));
+    EXPECT_FALSE(tray().IsBroken(1));
+    const QImage inside = tray().grab(tray().PictureRect(0).adjusted(4, 4, -4, -4)).toImage();
+    int marked = 0;
+    for (int y = 0; y < inside.height(); ++y)
+        for (int x = 0; x < inside.width(); ++x)
+            marked += inside.pixel(x, y) != inside.pixel(0, 0);
+    EXPECT_GT(marked, 200);
 }
 
 TEST_F(Viewer, ClickingAThumbnailShowsItsFile)

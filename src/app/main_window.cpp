@@ -38,6 +38,7 @@
 #include "qt/qt_tree_grid.h"
 #include "qt/save_dialog.h"
 #include "qt/ui_font.h"
+#include "viewer/full_screen_view.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"
 #include "viewer/thumbnail_tray.h"
@@ -216,6 +217,12 @@ void frmMain::CreateControls()
         [this](const QPoint& at) { mnuPopup->popup(at); });
     connect(pctView, &ImageView::StepRequested, this, &frmMain::pctView_Step);
     connect(pctView, &ImageView::BackRequested, this, &frmMain::pctView_Back);
+    connect(pctView, &ImageView::PictureShown, this, &frmMain::KeepPreviewParked);
+    connect(pctView, &ImageView::ZoomAnchorMoved, mainArea_,
+        [this](const QPointF& from, const QPointF& to) {
+            mainArea_->ScrollBy((to - from).toPoint());
+        });
+    connect(mainArea_, &MainArea::Resized, this, &frmMain::ApplyRoom);
 
     auto* preview = new QFrame(stage);
     preview->setObjectName("pctPreview");
@@ -236,6 +243,10 @@ void frmMain::CreateControls()
     pctTray = new ThumbnailTray(geometry, viewport);
     connect(pctTray, &ThumbnailTray::CellClicked, this, &frmMain::imgPreview_Click);
     connect(pctTray, &ThumbnailTray::FocusCellChanged, this, &frmMain::ShowCellInSight);
+    connect(pctTray, &ThumbnailTray::ColumnsChanged, this, [this] {
+        FitTrayToCells();
+        ShowCellInSight(pctTray->FocusCell());
+    });
     // The pane takes the focus for the tray, whose keys move between the cells.
     preview->setFocusProxy(pctTray);
     // A file deleted since the scan has no time to show.
@@ -313,6 +324,10 @@ void frmMain::CreateMenus()
     addItem(mnuViews, mnuView, "mnuView", QStringLiteral("ウィンドウに合わせる(&F)"),
         Qt::CTRL | Qt::Key_F)
         ->setCheckable(true);
+    addItem(mnuViews, mnuView, "mnuView", QStringLiteral("全画面表示(&U)"), Qt::Key_F11);
+    // A zoom key leaves fitting.
+    connect(pctView, &ImageView::ZoomChanged, this,
+        [this] { mnuView[0]->setChecked(pctView->Fitted()); });
 
     mnuTools = addMenu("mnuTools", QStringLiteral("ツール(&T)"));
     addItem(mnuTools, mnuTool, "mnuTool", QStringLiteral("オプション(&O)"), Qt::CTRL | Qt::Key_O);
@@ -365,6 +380,7 @@ void frmMain::Form_Load()
     pctView->setCursor(Qt::CrossCursor);
     mainArea_->SetShownPane(pctView);
     mnuView[0]->setChecked(state_.FitToWindow);
+    ApplyRoom();
     ApplyFit();
 
     BuildHistoryMenu();
@@ -464,7 +480,7 @@ void frmMain::FollowInTray(const Catalogue& after, const CatalogueChanges& chang
     if (!edited)
         return;
     FitTrayToCells();
-    LoadThumbnails(vscrTray->value() * kTrayColumns);
+    LoadThumbnails(vscrTray->value() * pctTray->geometry().columns());
 }
 
 void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
@@ -481,10 +497,8 @@ void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
     // leaves its picture and has no date to show. A view parked behind the tray is decoded anew
     // when a file is next chosen, so it is not decoded here.
     const std::string path = state_.ImageFolder + shownFile_;
-    if (is && mainArea_->ShownPane() == pctView) {
-        pctView->SetPicture(LoadTGAImage(path));
-        KeepPreviewParked();
-    }
+    if (is && mainArea_->ShownPane() == pctView)
+        pctView->ShowFile(path);
     lblFileDate->setText(TextToQString(is ? FileDateTimeText(path).value_or("") : std::string()));
 }
 
@@ -520,10 +534,18 @@ void frmMain::FocusShownPane()
 
 void frmMain::ApplyFit()
 {
-    const int frame = 2 * pctView->frameWidth();
-    pctView->SetFitBounds(state_.FitToWindow
-            ? QSize(mainArea_->width() - frame, mainArea_->height() - frame)
-            : QSize());
+    pctView->SetFit(state_.FitToWindow);
+    KeepPreviewParked();
+}
+
+void frmMain::ApplyRoom()
+{
+    // The view pane grows with the area beyond its design size, keeping its design margins.
+    const QRect view = kViewRect.pixels();
+    const QSize designArea(
+        TwipsToPixels(kClientWidth) - view.left(), TwipsToPixels(kClientHeight) - view.top());
+    const QSize growth = (mainArea_->size() - designArea).expandedTo(QSize(0, 0));
+    pctView->SetRoom(mainArea_->size(), view.size() + growth);
     KeepPreviewParked();
 }
 
@@ -546,8 +568,8 @@ void frmMain::ShowImage()
     pctView->HideSelection();
     shownFile_ = name;
     const std::string path = state_.ImageFolder + name;
-    pctView->SetPicture(LoadTGAImage(path));
-    KeepPreviewParked();
+    // Decoded on a worker; the parked pane follows the view's size when the picture is there.
+    pctView->ShowFile(path);
     // A file deleted since the scan has no date to show.
     lblFileDate->setText(TextToQString(FileDateTimeText(path).value_or("")));
 }
@@ -587,7 +609,9 @@ void frmMain::LoadThumbnails(int start)
     // The tray asks only for cells without a picture and not already on their way; a cell whose
     // file gave no picture is tried again whenever a batch reaches it.
     std::vector<TrayRequest> batch;
-    for (int k = start; k < start + kThumbnailBatch && k < pctTray->CellCount(); ++k)
+    const int cells =
+        pctTray->geometry().BatchFor(PixelsToTwips(pctPreview->contentsRect().height()));
+    for (int k = start; k < start + cells && k < pctTray->CellCount(); ++k)
         batch.push_back({ k, state_.ImageFolder + pctTray->Cell(k).file });
     pctTray->RequestPictures(batch);
 }
@@ -597,7 +621,7 @@ void frmMain::vscrTray_Change()
     const int v = vscrTray->value();
     // The tray moves first, so that the batch knows which of its cells are in sight.
     pctTray->move(0, TwipsToPixels(pctTray->geometry().TrayTopForRow(v)));
-    LoadThumbnails(v * kTrayColumns);
+    LoadThumbnails(v * pctTray->geometry().columns());
 }
 
 void frmMain::ShowCellInSight(int index)
@@ -605,8 +629,8 @@ void frmMain::ShowCellInSight(int index)
     // A disabled bar still holds the range of an earlier date.
     if (!vscrTray->isEnabled() || index < 0)
         return;
-    vscrTray->setValue(pctTray->geometry().TopRowShowing(index / kTrayColumns, vscrTray->value(),
-        PixelsToTwips(pctPreview->contentsRect().height())));
+    vscrTray->setValue(pctTray->geometry().TopRowShowing(index / pctTray->geometry().columns(),
+        vscrTray->value(), PixelsToTwips(pctPreview->contentsRect().height())));
 }
 
 void frmMain::imgPreview_Click(int Index)
@@ -675,8 +699,11 @@ void frmMain::mnuFile_Click(int Index)
 {
     switch (Index) {
     case 0:
-        if (const auto proposed = ProposedSaveName(grid_->CurrentText()))
+        if (const auto proposed = ProposedSaveName(grid_->CurrentText())) {
+            // The file chosen, not the one shown while it is decoded.
+            pctView->FinishLoading();
             SavePicture(pctView->RenderInnerArea(), *proposed);
+        }
         break;
     case 3:
         close();
@@ -689,12 +716,18 @@ void frmMain::mnuFile_Click(int Index)
 
 void frmMain::mnuEdit_Click(int Index)
 {
-    if (Index == 0)
+    if (Index == 0) {
+        pctView->FinishLoading();
         PutImageOnClipboard(pctView->RenderInnerArea());
+    }
 }
 
 void frmMain::mnuView_Click(int Index)
 {
+    if (Index == 1) {
+        ShowFullScreen();
+        return;
+    }
     if (Index != 0)
         return;
     state_.FitToWindow = mnuView[0]->isChecked();
@@ -708,6 +741,8 @@ void frmMain::mnuRight_Click(int Index)
         pctView->HideSelection();
         return;
     }
+    // A region marked on a picture that a newer file is replacing goes with it.
+    pctView->FinishLoading();
     if ((Index != 0 && Index != 1) || !pctView->selection().rect().visible)
         return;
     const SelectionRect rect = pctView->selection().rect();
@@ -723,6 +758,25 @@ void frmMain::mnuRight_Click(int Index)
         PutImageOnClipboard(region);
     else
         SavePicture(region, kRegionFileName);
+}
+
+void frmMain::ShowFullScreen()
+{
+    // The picture shown in the window, which its keys step on from; not the tray.
+    if (fullScreen_ || mainArea_->ShownPane() != pctView)
+        return;
+    fullScreen_ = new FullScreenView(this);
+    fullScreen_->SetPicture(pctView->picture());
+    connect(pctView, &ImageView::PictureShown, fullScreen_,
+        [this, view = fullScreen_] { view->SetPicture(pctView->picture()); });
+    connect(fullScreen_, &FullScreenView::StepRequested, this, &frmMain::pctView_Step);
+    connect(fullScreen_, &FullScreenView::CloseRequested, this, [this] {
+        fullScreen_->deleteLater();
+        fullScreen_ = nullptr;
+        activateWindow();
+        FocusShownPane();
+    });
+    fullScreen_->Open(screen());
 }
 
 void frmMain::mnuTool_Click(int Index)

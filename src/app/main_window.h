@@ -23,6 +23,7 @@ namespace snapvale {
 
 class FolderBrowser;
 class FolderWatcher;
+class FullScreenView;
 class ImageView;
 class MainArea;
 class QtTreeGrid;
@@ -101,7 +102,11 @@ private:
     void FocusShownPane();
     // Fits large pictures into the main area, or shows them at full size, as the settings say.
     void ApplyFit();
+    // Gives the view the main area's room: the pane grows with the area, fit fills it.
+    void ApplyRoom();
     void KeepPreviewParked();
+    // The picture shown, alone on the window's screen; its keys step through the date.
+    void ShowFullScreen();
     // Scrolls the tray so that the cell's whole row is in sight.
     void ShowCellInSight(int index);
     void SavePicture(const QImage& picture, const std::string& proposedName);
@@ -144,6 +149,7 @@ private:
     std::unique_ptr<QtTreeGrid> grid_;
     std::unique_ptr<DateTree> tree_;
     FolderWatcher* watcher_ = nullptr;
+    FullScreenView* fullScreen_ = nullptr; // while the picture is shown on the whole screen
     // The date whose files the tray holds, and the file the view shows ("" for none).
     std::string trayDate_;
     std::string shownFile_;

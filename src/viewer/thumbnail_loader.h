@@ -19,8 +19,9 @@
 
 namespace snapvale {
 
-// The picture of the TGA file at `path` scaled smoothly to `size` (aspect not kept), as
-// Format_RGB32; a null image when the file gives no picture. Safe on any thread.
+// The picture of the TGA file at `path` scaled smoothly into a cell of `size`: the whole cell
+// when its shape is close to the cell's, else in its own shape (ThumbnailSize), as Format_RGB32;
+// a null image when the file gives no picture. Safe on any thread.
 QImage MakeThumbnail(const std::string& path, QSize size);
 
 class ThumbnailLoader : public QObject

@@ -181,6 +181,7 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
     // The shown file follows its new date, which opens; when it goes, its picture stays and its
     // date and time go.
     grid.SetCurrentRow(RowOf("a4.tga"));
+    WaitForView();
     ASSERT_TRUE(view().HasPicture());
     SetLocalModificationTime(images.path() / "a4.tga", 2004, 5, 19, 8, 30);
     EXPECT_TRUE(TreeBecomes(dated({ kRoot, "2004/05/19 +", "a4.tga", "2004/05/18 +", "a0.tga",
@@ -230,6 +231,7 @@ TEST_F(FolderWatch, PicturesOfFilesStillBeingWrittenAreMadeAgain)
     ASSERT_FALSE(tray().HasPicture(0));
     ASSERT_EQ(tray().Thumbnail(1), thumbnailOf("q.tga"));
     grid.SetCurrentRow(RowOf("p.tga"));
+    WaitForView();
     ASSERT_FALSE(view().HasPicture());
 
     writePart("p.tga", half, bytes.size());

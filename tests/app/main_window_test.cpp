@@ -74,7 +74,9 @@ TEST_F(MainWindow, HasTheWholeMenuBar)
     EXPECT_EQ(MenuTexts(*window, "mnuFiles"),
         (QStringList{ "保存(&S)", "場所を指定して保存(&P)", "-", "終了(&Q)" }));
     EXPECT_EQ(MenuTexts(*window, "mnuEdits"), QStringList{ "コピー(&C)" });
-    EXPECT_EQ(MenuTexts(*window, "mnuViews"), QStringList{ "ウィンドウに合わせる(&F)" });
+    EXPECT_EQ(MenuTexts(*window, "mnuViews"),
+        (QStringList{ "ウィンドウに合わせる(&F)", "全画面表示(&U)" }));
+    EXPECT_EQ(window->findChild<QAction*>("mnuView(1)")->shortcut(), QKeySequence("F11"));
     EXPECT_TRUE(window->findChild<QAction*>("mnuView(0)")->isCheckable());
     EXPECT_EQ(window->findChild<QAction*>("mnuView(0)")->shortcut(), QKeySequence("Ctrl+F"));
     EXPECT_EQ(MenuTexts(*window, "mnuTools"),

@@ -42,6 +42,7 @@ protected:
         Open();
         window().grid().SetCurrentRow(RowOf("2004/05/17"));
         window().grid().SetCurrentRow(RowOf("abc.tga"));
+        WaitForView();
         background = view().palette().color(view().backgroundRole()).rgb();
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }

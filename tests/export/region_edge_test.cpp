@@ -22,6 +22,7 @@ TEST_F(RegionAtTheEdge, HoldsThePicturesPixelsThenTheBackground)
     Open();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     window().grid().SetCurrentRow(RowOf("big.tga"));
+    WaitForView();
     auto& view = *window().findChild<ImageView*>("pctView");
     const QRgb background = view.palette().color(view.backgroundRole()).rgb();
     const QSize shown = view.contentsRect().size().boundedTo(picture.size());

@@ -2,9 +2,11 @@
 
 #include <QTest>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
 #include "qt/qt_tree_grid.h"
 #include "support/tga_writer.h"
+#include "viewer/image_view.h"
 
 namespace snapvale::test {
 
@@ -65,5 +67,12 @@ void MainWindowFixture::ClickRow(int row)
 }
 
 std::string MainWindowFixture::Caption() { return window_->windowTitle().toStdString(); }
+
+void MainWindowFixture::WaitForView()
+{
+    const auto* view = window_->findChild<ImageView*>("pctView");
+    if (!QTest::qWaitFor([view] { return !view->IsBusy(); }, 60000))
+        ADD_FAILURE() << "the view never showed its file";
+}
 
 } // namespace snapvale::test

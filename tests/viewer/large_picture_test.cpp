@@ -35,6 +35,7 @@ protected:
     {
         window().grid().SetCurrentRow(RowOf("2004/05/17"));
         window().grid().SetCurrentRow(RowOf("big.tga"));
+        WaitForView();
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
     MainArea& area() { return *window().findChild<MainArea*>("mainArea"); }

@@ -187,6 +187,7 @@ TEST_F(Viewer, ClickingAThumbnailShowsItsFile)
     ASSERT_EQ(RowOf("2004/05/17"), 10);
     window().grid().SetCurrentRow(10);
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(4).center());
+    WaitForView();
     EXPECT_EQ(window().grid().CurrentRow(), 15);
     EXPECT_EQ(Caption(), "Snapvale - o04.tga");
     EXPECT_EQ(view().pos(), QPoint(176, 0));
@@ -201,6 +202,7 @@ TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
     Open();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     window().grid().SetCurrentRow(RowOf("f01.tga"));
+    WaitForView();
     const QImage shown = view().picture();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     window().grid().SetCurrentRow(0);
@@ -221,6 +223,7 @@ TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
     ASSERT_TRUE(PicturesArrive());
     EXPECT_TRUE(tray().HasPicture(0));
     window().grid().SetCurrentRow(RowOf("2004/05/17") + 1);
+    WaitForView();
     EXPECT_TRUE(view().HasPicture());
 }
 
@@ -234,6 +237,7 @@ TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     EXPECT_EQ(tray().ToolTip(1).toStdString(), "");
     window().grid().SetCurrentRow(RowOf("f01.tga"));
+    WaitForView();
     EXPECT_EQ(Caption(), "Snapvale - f01.tga");
     EXPECT_FALSE(view().HasPicture());
     EXPECT_EQ(dateLabel(), "");
@@ -245,6 +249,7 @@ TEST_F(Viewer, NewFileDropsTheSelection)
     Open();
     window().grid().SetCurrentRow(RowOf("2004/05/17"));
     window().grid().SetCurrentRow(RowOf("f00.tga"));
+    WaitForView();
     QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     ASSERT_TRUE(view().shpRect()->isVisible());
@@ -268,6 +273,7 @@ TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
     EXPECT_EQ(Caption(), "Snapvale - 2004/05/18");
     ASSERT_EQ(tray().CellCount(), 2);
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(0).center());
+    WaitForView();
     EXPECT_EQ(Caption(), "Snapvale - new.tga");
 
     const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -87,6 +87,22 @@ void FullScreenView::keyPressEvent(QKeyEvent* event)
     }
 }
 
+bool FullScreenView::event(QEvent* event)
+{
+    // F11 is also the window's shortcut for coming here; here it is this view's own key.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F11 || key == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    }
+    // The keys come here whenever this window is the active one.
+    if (event->type() == QEvent::WindowActivate)
+        setFocus(Qt::ActiveWindowFocusReason);
+    return QWidget::event(event);
+}
+
 void FullScreenView::closeEvent(QCloseEvent* event)
 {
     // Closed by the window system (Alt+F4): the owner takes it back as it would after Esc.

@@ -173,13 +173,15 @@ void ImageView::ZoomOut() { ZoomTo(PreviousZoomLevel(scale_), MiddleInSight()); 
 
 void ImageView::ZoomActualSize() { ZoomTo(1.0, MiddleInSight()); }
 
-void ImageView::ZoomTo(double scale, const QPointF& anchor)
+QPointF ImageView::ZoomTo(double scale, const QPointF& anchor)
 {
     const QPointF at = ToPicturePixels(anchor);
     fit_ = false;
     level_ = std::clamp(scale, kZoomLevels[0], std::end(kZoomLevels)[-1]);
     Relayout();
-    emit ZoomAnchorMoved(anchor, QPointF(contentsRect().topLeft()) + at * scale_);
+    const QPointF moved = QPointF(contentsRect().topLeft()) + at * scale_;
+    emit ZoomAnchorMoved(anchor, moved);
+    return moved;
 }
 
 QString ImageView::ZoomText() const
@@ -322,11 +324,13 @@ void ImageView::wheelEvent(QWheelEvent* event)
         return;
     }
     // A wheel notch is 120 units; finer wheels zoom once their turns add up to one.
+    // After a step the pointer is over the place on the pane where its picture pixel went.
     wheelTurned_ += event->angleDelta().y();
+    QPointF pointer = event->position();
     for (; wheelTurned_ >= 120; wheelTurned_ -= 120)
-        ZoomTo(NextZoomLevel(scale_), event->position());
+        pointer = ZoomTo(NextZoomLevel(scale_), pointer);
     for (; wheelTurned_ <= -120; wheelTurned_ += 120)
-        ZoomTo(PreviousZoomLevel(scale_), event->position());
+        pointer = ZoomTo(PreviousZoomLevel(scale_), pointer);
     event->accept();
 }
 

@@ -68,7 +68,8 @@ public:
     void ZoomActualSize();
     // Zooms to `scale`, leaving fitting, keeping the picture pixel at the pane point `anchor`
     // where it is on the screen (ZoomAnchorMoved tells the area how far to scroll for that).
-    void ZoomTo(double scale, const QPointF& anchor);
+    // Returns the pane point where that picture pixel is now.
+    QPointF ZoomTo(double scale, const QPointF& anchor);
     // The zoom in use as the user reads it, such as "50%".
     QString ZoomText() const;
 

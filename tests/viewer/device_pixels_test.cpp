@@ -1,5 +1,6 @@
 // The view on a screen at 200 % scaling: a fitted picture is drawn at the screen's own pixels,
-// not scaled to the window's pixels and then doubled, and at 1:1 each pixel is a sharp block.
+// not scaled to the window's pixels and then doubled; at 1:1 each pixel is a sharp block, and
+// shrunk further the picture is smoothly averaged.
 // Its own executable, since the scaling is set before the application starts.
 
 #include <cstdlib>
@@ -46,6 +47,13 @@ TEST(ViewAtTwiceTheScale, FitIsDrawnAtTheScreensOwnPixels)
         for (int x = 0; x < 200; ++x)
             blurred += actual.pixel(4 + x, 4 + y) != picture.pixel(x / 2, y / 2);
     EXPECT_EQ(blurred, 0);
+
+    // Shrunk below the screen's pixels the picture is averaged, not sampled: at 25 % each device
+    // pixel stands for two by two picture pixels, whose blue alternates.
+    view.ZoomTo(0.25, QPointF(2, 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.IsBusy(); }, 60000));
+    EXPECT_EQ(shot().copy(4, 4, 640, 480),
+        picture.scaled(640, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace

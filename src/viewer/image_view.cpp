@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
+#include <utility>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -115,7 +117,7 @@ ImageView::ImageView(const QSize& designSize, QWidget* parent)
             return;
         }
         shownPath_ = wantedPath_;
-        Shown(picture);
+        Shown(picture, madeSmooth_ ? *madeSmooth_ : QImage());
     });
     connect(&shown_, &ShownPicture::Ready, this, [this] {
         update();
@@ -135,20 +137,35 @@ void ImageView::SetPicture(const QImage& picture)
     loader_.Cancel();
     wantedPath_.clear();
     shownPath_.clear();
-    Shown(picture);
+    Shown(picture, QImage());
 }
 
 void ImageView::ShowFile(const std::string& path)
 {
     wantedPath_ = path;
-    loader_.Start([path] { return LoadTGAImage(path); });
+    // The worker also makes the copy the picture will be shown from at the zoom asked for now,
+    // so that it shows smoothly at once, without a large picture sampled on this thread.
+    const int frame = 2 * frameWidth();
+    const QSize room(area_.width() - frame, area_.height() - frame);
+    auto smooth = std::make_shared<QImage>();
+    madeSmooth_ = smooth;
+    loader_.Start([path, fit = fit_, level = level_, room, ratio = devicePixelRatioF(), smooth] {
+        QImage picture = LoadTGAImage(path);
+        const double scale =
+            fit ? FitScale(picture.width(), picture.height(), room.width(), room.height()) : level;
+        *smooth = ShownPicture::SmoothCopy(picture, scale, ratio);
+        return picture;
+    });
 }
 
-void ImageView::Shown(const QImage& picture)
+void ImageView::Shown(const QImage& picture, const QImage& smooth)
 {
-    picture_ = picture;
-    Relayout();
+    // Held until whatever else shows it has let it go, so that it is freed off this thread.
+    QImage before = std::exchange(picture_, picture);
+    madeSmooth_.reset();
+    Relayout(smooth);
     emit PictureShown();
+    ReleaseOffThread(std::move(before));
     if (!IsBusy())
         emit Settled();
 }
@@ -195,7 +212,7 @@ QPointF ImageView::MiddleInSight() const
     return inSight.isEmpty() ? QPointF(contentsRect().topLeft()) : QRectF(inSight).center();
 }
 
-void ImageView::Relayout()
+void ImageView::Relayout(const QImage& smooth)
 {
     const bool wasFitted = fit_;
     const double was = scale_;
@@ -203,7 +220,7 @@ void ImageView::Relayout()
     scale_ = fit_ ? FitScale(
                  picture_.width(), picture_.height(), area_.width() - frame, area_.height() - frame)
                   : level_;
-    shown_.Set(picture_, scale_, devicePixelRatioF());
+    shown_.Set(picture_, scale_, devicePixelRatioF(), smooth);
     const QSize shown = shown_.Size();
     resize(QSize(shown.width() + frame, shown.height() + frame).expandedTo(leastPane_));
     SyncOutline();

@@ -11,6 +11,7 @@
 // A file to show is decoded on a worker thread: the pane goes on showing what it showed until
 // the new picture is there, and a newer file asked for supersedes an older one.
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -116,9 +117,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void Shown(const QImage& picture);
+    // `smooth`: the copy to show the picture from, if the worker made it for the zoom in use.
+    void Shown(const QImage& picture, const QImage& smooth);
     // Sizes the pane to the picture as shown at the scale the zoom gives.
-    void Relayout();
+    void Relayout(const QImage& smooth = QImage());
     QSize FullInnerSize() const;
     void SyncOutline();
     // A point of the widget in picture pixels.
@@ -137,6 +139,7 @@ private:
     double scale_ = 1.0;
     int wheelTurned_ = 0; // Ctrl+wheel turned and not yet a whole notch
     PictureLoader loader_;
+    std::shared_ptr<QImage> madeSmooth_; // filled by the decoding of the file asked for last
     ShownPicture shown_;
     Selection selection_;
     // Covers the inner area, so that what sits on the picture is cut at the pane's border.

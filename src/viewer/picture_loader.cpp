@@ -2,6 +2,14 @@
 
 namespace snapvale {
 
+void ReleaseOffThread(QImage picture)
+{
+    if (picture.isNull())
+        return;
+    QThreadPool::globalInstance()->start(
+        [picture = std::move(picture)]() mutable { picture = QImage(); });
+}
+
 PictureLoader::PictureLoader(QObject* parent)
     : QObject(parent)
 {

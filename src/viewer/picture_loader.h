@@ -19,6 +19,10 @@
 
 namespace snapvale {
 
+// Lets go of `picture` on a worker thread: freeing the memory of a very large picture takes the
+// system long enough to hold up the window.
+void ReleaseOffThread(QImage picture);
+
 class PictureLoader : public QObject
 {
     Q_OBJECT

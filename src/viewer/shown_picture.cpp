@@ -18,7 +18,36 @@ ShownPicture::ShownPicture(QObject* parent)
     });
 }
 
-void ShownPicture::Set(const QImage& picture, double scale, double devicePixelRatio)
+namespace {
+
+// The shown size in device pixels of a picture shown `size` large.
+QSize DeviceSize(const QSize& size, double devicePixelRatio)
+{
+    return { static_cast<int>(std::lround(size.width() * devicePixelRatio)),
+        static_cast<int>(std::lround(size.height() * devicePixelRatio)) };
+}
+
+QSize ShownSizeOf(const QImage& picture, double scale)
+{
+    const ShownSize shown = ScaledSize(picture.width(), picture.height(), scale);
+    return { shown.width, shown.height };
+}
+
+} // namespace
+
+QImage ShownPicture::SmoothCopy(const QImage& picture, double scale, double devicePixelRatio)
+{
+    if (picture.isNull())
+        return {};
+    const QSize device = DeviceSize(ShownSizeOf(picture, scale), devicePixelRatio);
+    // At the screen's own pixels the picture is drawn as it is, or enlarged sharp.
+    if (device.width() >= picture.width() && device.height() >= picture.height())
+        return {};
+    return picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void ShownPicture::Set(
+    const QImage& picture, double scale, double devicePixelRatio, const QImage& smooth)
 {
     if (picture.cacheKey() == picture_.cacheKey() && scale == scale_
         && devicePixelRatio == devicePixelRatio_ && !picture.isNull() == !picture_.isNull())
@@ -32,15 +61,18 @@ void ShownPicture::Set(const QImage& picture, double scale, double devicePixelRa
         size_ = QSize();
         return;
     }
-    const ShownSize shown = ScaledSize(picture_.width(), picture_.height(), scale_);
-    size_ = QSize(shown.width, shown.height);
-    const QSize device(static_cast<int>(std::lround(size_.width() * devicePixelRatio_)),
-        static_cast<int>(std::lround(size_.height() * devicePixelRatio_)));
+    size_ = ShownSizeOf(picture_, scale_);
+    const QSize device = DeviceSize(size_, devicePixelRatio_);
     // At the screen's own pixels the picture is drawn as it is, or enlarged sharp.
     if (device.width() >= picture_.width() && device.height() >= picture_.height())
         return;
-    scaler_.Start([source = picture_, device] {
-        return source.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (smooth.size() == device) {
+        smooth_ = smooth;
+        smooth_.setDevicePixelRatio(devicePixelRatio_);
+        return;
+    }
+    scaler_.Start([source = picture_, scale = scale_, ratio = devicePixelRatio_] {
+        return SmoothCopy(source, scale, ratio);
     });
 }
 

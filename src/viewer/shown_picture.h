@@ -24,8 +24,13 @@ public:
     explicit ShownPicture(QObject* parent = nullptr);
 
     // Shows `picture` at `scale` (shown pixels per picture pixel) on a screen of
-    // `devicePixelRatio`; the smooth copy is made again only when one of them changed.
-    void Set(const QImage& picture, double scale, double devicePixelRatio);
+    // `devicePixelRatio`; the smooth copy is made again only when one of them changed, unless
+    // `smooth` is that copy, made already.
+    void Set(const QImage& picture, double scale, double devicePixelRatio,
+        const QImage& smooth = QImage());
+    // The smooth copy that shows `picture` at `scale` on a screen of `devicePixelRatio`, or a
+    // null image when it is not shrunk there. Safe on any thread; slow for a large picture.
+    static QImage SmoothCopy(const QImage& picture, double scale, double devicePixelRatio);
     const QImage& picture() const { return picture_; }
     // The picture's shown size in widget pixels: empty without a picture.
     QSize Size() const { return size_; }

@@ -28,6 +28,7 @@
 #include "qt/qt_text.h"
 #include "qt/save_dialog.h"
 #include "qt/ui_font.h"
+#include "viewer/full_screen_view.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"
 #include "viewer/thumbnail_tray.h"
@@ -156,6 +157,8 @@ void frmMain::CreateMenus()
     fitAction_->setShortcut(Qt::CTRL | Qt::Key_F);
     fitAction_->setCheckable(true);
     connect(fitAction_, &QAction::triggered, this, &frmMain::setFitToWindow);
+    addItem(views, "mnuView(1)", QStringLiteral("全画面表示(&U)"), &frmMain::ShowFullScreen,
+        Qt::Key_F11);
 
     // Listing the folder again by hand heads the menu, set apart; the items keep their numbers.
     QMenu* tools = addMenu("mnuTools", QStringLiteral("ツール(&T)"));
@@ -206,6 +209,15 @@ void frmMain::ConnectSignals()
         [this](const QPoint& at) { mnuPopup->popup(at); });
     connect(pctView, &ImageView::StepRequested, this, &frmMain::pctView_Step);
     connect(pctView, &ImageView::BackRequested, this, &frmMain::pctView_Back);
+    connect(pctView, &ImageView::PictureShown, this, &frmMain::KeepPreviewParked);
+    connect(pctView, &ImageView::ZoomAnchorMoved, mainArea_,
+        [this](const QPointF& from, const QPointF& to) {
+            mainArea_->ScrollBy((to - from).toPoint());
+        });
+    // A zoom key leaves fitting.
+    connect(pctView, &ImageView::ZoomChanged, this,
+        [this] { fitAction_->setChecked(pctView->Fitted()); });
+    connect(mainArea_, &MainArea::Resized, this, &frmMain::ApplyRoom);
     connect(pctPreview, &TrayPane::CellClicked, this, &frmMain::imgPreview_Click);
     connect(watcher_, &FolderWatcher::Changed, this, &frmMain::FolderChanged);
     connect(watcher_, &FolderWatcher::Gone, this, &frmMain::FolderGone);
@@ -229,6 +241,7 @@ void frmMain::Form_Load()
     pctView->setCursor(Qt::CrossCursor);
     mainArea_->SetShownPane(pctView);
     fitAction_->setChecked(state_.FitToWindow);
+    ApplyRoom();
     ApplyFit();
     // The tree, with no file shown: an empty date label and no selection.
     ShowDates();
@@ -280,8 +293,8 @@ void frmMain::ShowImage(const std::string& name)
     pctView->HideSelection();
     shownFile_ = name;
     const std::string path = state_.ImageFolder + name;
-    pctView->SetPicture(LoadTGAImage(path));
-    KeepPreviewParked();
+    // Decoded on a worker; the parked pane follows the view's size when the picture is there.
+    pctView->ShowFile(path);
     // A file deleted since the scan has no date to show.
     lblFileDate->setText(TextToQString(FileDateTimeText(path).value_or("")));
 }
@@ -320,10 +333,8 @@ void frmMain::FollowInView(const Catalogue& before, const Catalogue& after)
     // leaves its picture and has no date to show. A view parked behind the tray is decoded anew
     // when a file is next chosen, so it is not decoded here.
     const std::string path = state_.ImageFolder + shownFile_;
-    if (is && mainArea_->ShownPane() == pctView) {
-        pctView->SetPicture(LoadTGAImage(path));
-        KeepPreviewParked();
-    }
+    if (is && mainArea_->ShownPane() == pctView)
+        pctView->ShowFile(path);
     lblFileDate->setText(TextToQString(is ? FileDateTimeText(path).value_or("") : std::string()));
 }
 
@@ -344,10 +355,18 @@ void frmMain::FocusShownPane()
 
 void frmMain::ApplyFit()
 {
-    const int frame = 2 * pctView->frameWidth();
-    pctView->SetFitBounds(state_.FitToWindow
-            ? QSize(mainArea_->width() - frame, mainArea_->height() - frame)
-            : QSize());
+    pctView->SetFit(state_.FitToWindow);
+    KeepPreviewParked();
+}
+
+void frmMain::ApplyRoom()
+{
+    // The view pane grows with the area beyond its design size, keeping its design margins.
+    const QRect view = kViewRect.pixels();
+    const QSize designArea(
+        TwipsToPixels(kClientWidth) - view.left(), TwipsToPixels(kClientHeight) - view.top());
+    const QSize growth = (mainArea_->size() - designArea).expandedTo(QSize(0, 0));
+    pctView->SetRoom(mainArea_->size(), view.size() + growth);
     KeepPreviewParked();
 }
 
@@ -417,8 +436,11 @@ void frmMain::mnuEdit_Click(int Index)
 
 void frmMain::mnuView_Click(int Index)
 {
-    if (static_cast<ViewItem>(Index) == ViewItem::Fit)
+    const auto item = static_cast<ViewItem>(Index);
+    if (item == ViewItem::Fit)
         fitAction_->trigger();
+    else if (item == ViewItem::FullScreen)
+        ShowFullScreen();
 }
 
 void frmMain::mnuTool_Click(int Index)
@@ -452,8 +474,11 @@ void frmMain::mnuRight_Click(int Index)
 
 void frmMain::saveView()
 {
-    if (const std::optional<std::string> proposed = ProposedSaveName(vfgTree->Current()))
+    if (const std::optional<std::string> proposed = ProposedSaveName(vfgTree->Current())) {
+        // The file chosen, not the one shown while it is decoded.
+        pctView->FinishLoading();
         SavePicture(*dialogs_.saveDialog, this, pctView->RenderInnerArea(), *proposed);
+    }
 }
 
 void frmMain::quit()
@@ -462,7 +487,11 @@ void frmMain::quit()
     QCoreApplication::quit();
 }
 
-void frmMain::copyView() { PutImageOnClipboard(pctView->RenderInnerArea()); }
+void frmMain::copyView()
+{
+    pctView->FinishLoading();
+    PutImageOnClipboard(pctView->RenderInnerArea());
+}
 
 void frmMain::setFitToWindow(bool fit)
 {
@@ -509,6 +538,8 @@ void frmMain::cancelRegion() { pctView->HideSelection(); }
 
 void frmMain::UseRegion(bool save)
 {
+    // A region marked on a picture that a newer file is replacing goes with it.
+    pctView->FinishLoading();
     const SelectionRect rect = pctView->selection().rect();
     if (!rect.visible)
         return;
@@ -524,6 +555,25 @@ void frmMain::UseRegion(bool save)
         SavePicture(*dialogs_.saveDialog, this, region, kRegionFileName);
     else
         PutImageOnClipboard(region);
+}
+
+void frmMain::ShowFullScreen()
+{
+    // The picture shown in the window, which its keys step on from; not the tray.
+    if (fullScreen_ || mainArea_->ShownPane() != pctView)
+        return;
+    fullScreen_ = new FullScreenView(this);
+    fullScreen_->SetPicture(pctView->picture());
+    connect(pctView, &ImageView::PictureShown, fullScreen_,
+        [this, view = fullScreen_] { view->SetPicture(pctView->picture()); });
+    connect(fullScreen_, &FullScreenView::StepRequested, this, &frmMain::pctView_Step);
+    connect(fullScreen_, &FullScreenView::CloseRequested, this, [this] {
+        fullScreen_->deleteLater();
+        fullScreen_ = nullptr;
+        activateWindow();
+        FocusShownPane();
+    });
+    fullScreen_->Open(screen());
 }
 
 } // namespace snapvale

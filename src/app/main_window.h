@@ -26,6 +26,7 @@ class DateTreeView;
 class FolderBrowser;
 class FolderHistoryMenu;
 class FolderWatcher;
+class FullScreenView;
 class ImageView;
 class MainArea;
 class SaveDialog;
@@ -41,7 +42,7 @@ struct MainWindowDialogs
 // The items of the menu arrays by the index their handlers receive.
 enum class FileItem { Save = 0, SaveElsewhere = 1, Quit = 3 };
 enum class EditItem { Copy = 0 };
-enum class ViewItem { Fit = 0 };
+enum class ViewItem { Fit = 0, FullScreen = 1 };
 enum class ToolItem { Options = 0, Version = 1, Refresh = 2 };
 enum class RegionItem { Copy = 0, Save = 1, Cancel = 2 };
 
@@ -125,9 +126,13 @@ private:
     void FocusShownPane();
     // Fits large pictures into the main area, or shows them at full size, as the settings say.
     void ApplyFit();
+    // Gives the view the main area's room: the pane grows with the area, fit fills it.
+    void ApplyRoom();
     void KeepPreviewParked();
     // Copies or saves the marked region, which goes; nothing without one.
     void UseRegion(bool save);
+    // The picture shown, alone on the window's screen; its keys step through the date.
+    void ShowFullScreen();
 
     AppState& state_;
     std::unique_ptr<SaveDialog> ownSaveDialog_;
@@ -151,6 +156,7 @@ private:
     QAction* fitAction_ = nullptr;
 
     FolderWatcher* watcher_ = nullptr;
+    FullScreenView* fullScreen_ = nullptr; // while the picture is shown on the whole screen
     // The file the view shows ("" for none).
     std::string shownFile_;
 };

@@ -2,10 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <memory>
+#include <utility>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include "qt/picture_image.h"
+#include "viewer/zoom.h"
 
 namespace snapvale {
 
@@ -58,9 +65,30 @@ protected:
 
 } // namespace
 
+std::optional<FileStep> FileStepForKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Space:
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        return FileStep::Next;
+    case Qt::Key_Backspace:
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        return FileStep::Previous;
+    case Qt::Key_Home:
+        return FileStep::First;
+    case Qt::Key_End:
+        return FileStep::Last;
+    default:
+        return std::nullopt;
+    }
+}
+
 ImageView::ImageView(const QSize& designSize, QWidget* parent)
     : QFrame(parent)
     , designSize_(designSize)
+    , leastPane_(designSize)
 {
     setObjectName("pctView");
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -75,6 +103,27 @@ ImageView::ImageView(const QSize& designSize, QWidget* parent)
     canvas_->setGeometry(contentsRect());
     shpRect_ = new SelectionOutline(canvas_);
     shpRect_->hide();
+    connect(&loader_, &PictureLoader::Done, this, [this](const QImage& picture) {
+        // A region marked on another file's picture while this one was decoded means nothing
+        // here; the same file read again keeps it.
+        if (wantedPath_ != shownPath_)
+            HideSelection();
+        // The file shown, read again and giving no picture now (gone, or caught while it is
+        // written), leaves the picture it gave.
+        else if (picture.isNull()) {
+            emit PictureShown();
+            if (!IsBusy())
+                emit Settled();
+            return;
+        }
+        shownPath_ = wantedPath_;
+        Shown(picture, madeSmooth_ ? *madeSmooth_ : QImage());
+    });
+    connect(&shown_, &ShownPicture::Ready, this, [this] {
+        update();
+        if (!IsBusy())
+            emit Settled();
+    });
 }
 
 void ImageView::resizeEvent(QResizeEvent* event)
@@ -85,35 +134,99 @@ void ImageView::resizeEvent(QResizeEvent* event)
 
 void ImageView::SetPicture(const QImage& picture)
 {
-    picture_ = picture;
-    Relayout();
+    loader_.Cancel();
+    wantedPath_.clear();
+    shownPath_.clear();
+    Shown(picture, QImage());
 }
 
-void ImageView::SetFitBounds(const QSize& bounds)
+void ImageView::ShowFile(const std::string& path)
 {
-    fitBounds_ = bounds;
-    Relayout();
-}
-
-void ImageView::Relayout()
-{
-    scale_ = 1.0;
-    QSize shown = picture_.size();
-    if (!picture_.isNull() && !fitBounds_.isEmpty()
-        && (shown.width() > fitBounds_.width() || shown.height() > fitBounds_.height())) {
-        scale_ = std::min(static_cast<double>(fitBounds_.width()) / shown.width(),
-            static_cast<double>(fitBounds_.height()) / shown.height());
-        shown = QSize(std::max(1, static_cast<int>(std::lround(shown.width() * scale_))),
-            std::max(1, static_cast<int>(std::lround(shown.height() * scale_))));
-        if (scaled_.size() != shown || scaledFrom_ != picture_.cacheKey()) {
-            scaled_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            scaledFrom_ = picture_.cacheKey();
-        }
-    }
+    wantedPath_ = path;
+    // The worker also makes the copy the picture will be shown from at the zoom asked for now,
+    // so that it shows smoothly at once, without a large picture sampled on this thread.
     const int frame = 2 * frameWidth();
-    resize(QSize(shown.width() + frame, shown.height() + frame).expandedTo(designSize_));
+    const QSize room(area_.width() - frame, area_.height() - frame);
+    auto smooth = std::make_shared<QImage>();
+    madeSmooth_ = smooth;
+    loader_.Start([path, fit = fit_, level = level_, room, ratio = devicePixelRatioF(), smooth] {
+        QImage picture = LoadTGAImage(path);
+        const double scale =
+            fit ? FitScale(picture.width(), picture.height(), room.width(), room.height()) : level;
+        *smooth = ShownPicture::SmoothCopy(picture, scale, ratio);
+        return picture;
+    });
+}
+
+void ImageView::Shown(const QImage& picture, const QImage& smooth)
+{
+    // Held until whatever else shows it has let it go, so that it is freed off this thread.
+    QImage before = std::exchange(picture_, picture);
+    madeSmooth_.reset();
+    Relayout(smooth);
+    emit PictureShown();
+    ReleaseOffThread(std::move(before));
+    if (!IsBusy())
+        emit Settled();
+}
+
+void ImageView::SetRoom(const QSize& area, const QSize& leastPane)
+{
+    area_ = area;
+    leastPane_ = leastPane.expandedTo(designSize_);
+    Relayout();
+}
+
+void ImageView::SetFit(bool fit)
+{
+    fit_ = fit;
+    level_ = 1.0;
+    Relayout();
+}
+
+void ImageView::ZoomIn() { ZoomTo(NextZoomLevel(scale_), MiddleInSight()); }
+
+void ImageView::ZoomOut() { ZoomTo(PreviousZoomLevel(scale_), MiddleInSight()); }
+
+void ImageView::ZoomActualSize() { ZoomTo(1.0, MiddleInSight()); }
+
+QPointF ImageView::ZoomTo(double scale, const QPointF& anchor)
+{
+    const QPointF at = ToPicturePixels(anchor);
+    fit_ = false;
+    level_ = std::clamp(scale, kZoomLevels[0], std::end(kZoomLevels)[-1]);
+    Relayout();
+    const QPointF moved = QPointF(contentsRect().topLeft()) + at * scale_;
+    emit ZoomAnchorMoved(anchor, moved);
+    return moved;
+}
+
+QString ImageView::ZoomText() const
+{
+    return QStringLiteral("%1%").arg(static_cast<int>(std::lround(scale_ * 100)));
+}
+
+QPointF ImageView::MiddleInSight() const
+{
+    const QRect inSight = visibleRegion().boundingRect().intersected(contentsRect());
+    return inSight.isEmpty() ? QPointF(contentsRect().topLeft()) : QRectF(inSight).center();
+}
+
+void ImageView::Relayout(const QImage& smooth)
+{
+    const bool wasFitted = fit_;
+    const double was = scale_;
+    const int frame = 2 * frameWidth();
+    scale_ = fit_ ? FitScale(
+                 picture_.width(), picture_.height(), area_.width() - frame, area_.height() - frame)
+                  : level_;
+    shown_.Set(picture_, scale_, devicePixelRatioF(), smooth);
+    const QSize shown = shown_.Size();
+    resize(QSize(shown.width() + frame, shown.height() + frame).expandedTo(leastPane_));
     SyncOutline();
     update();
+    if (scale_ != was || fit_ != wasFitted)
+        emit ZoomChanged();
 }
 
 QSize ImageView::FullInnerSize() const
@@ -152,17 +265,10 @@ QImage ImageView::RenderRegion(int left, int top, int width, int height) const
 void ImageView::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
-    const QImage& shown = Shown();
-    if (shown.isNull())
-        return;
-    // Only the part in sight is drawn, however large the picture.
-    const QRect inner = contentsRect();
-    const QRect part =
-        event->rect().intersected(inner).intersected(QRect(inner.topLeft(), shown.size()));
-    if (part.isEmpty())
-        return;
+    // A window moved to a screen of another pixel ratio has the picture scaled for that one.
+    shown_.Set(picture_, scale_, devicePixelRatioF());
     QPainter painter(this);
-    painter.drawImage(part.topLeft(), shown, part.translated(-inner.topLeft()));
+    shown_.Paint(painter, contentsRect().topLeft(), event->rect().intersected(contentsRect()));
 }
 
 QPointF ImageView::ToPicturePixels(const QPointF& widgetPosition) const
@@ -190,28 +296,33 @@ void ImageView::pctView_MouseUp(int button, float x, float y, const QPoint& glob
 
 void ImageView::keyPressEvent(QKeyEvent* event)
 {
-    // Combinations with Ctrl, Alt or Meta are the menus' shortcuts.
+    // Ctrl with +, - or 0 zooms, whether + and - are typed with Shift or on the keypad.
+    if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomIn();
+            return;
+        case Qt::Key_Minus:
+            ZoomOut();
+            return;
+        case Qt::Key_0:
+            ZoomActualSize();
+            return;
+        default:
+            break;
+        }
+    }
+    // Other combinations with Ctrl, Alt or Meta are the menus' shortcuts.
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         QFrame::keyPressEvent(event);
         return;
     }
+    if (const std::optional<FileStep> step = FileStepForKey(event->key())) {
+        emit StepRequested(*step);
+        return;
+    }
     switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Right:
-    case Qt::Key_PageDown:
-        emit StepRequested(FileStep::Next);
-        break;
-    case Qt::Key_Backspace:
-    case Qt::Key_Left:
-    case Qt::Key_PageUp:
-        emit StepRequested(FileStep::Previous);
-        break;
-    case Qt::Key_Home:
-        emit StepRequested(FileStep::First);
-        break;
-    case Qt::Key_End:
-        emit StepRequested(FileStep::Last);
-        break;
     case Qt::Key_Escape:
         emit BackRequested();
         break;
@@ -220,6 +331,24 @@ void ImageView::keyPressEvent(QKeyEvent* event)
         QFrame::keyPressEvent(event);
         break;
     }
+}
+
+void ImageView::wheelEvent(QWheelEvent* event)
+{
+    // Without Ctrl the wheel scrolls the area, which it goes on to.
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    // A wheel notch is 120 units; finer wheels zoom once their turns add up to one.
+    // After a step the pointer is over the place on the pane where its picture pixel went.
+    wheelTurned_ += event->angleDelta().y();
+    QPointF pointer = event->position();
+    for (; wheelTurned_ >= 120; wheelTurned_ -= 120)
+        pointer = ZoomTo(NextZoomLevel(scale_), pointer);
+    for (; wheelTurned_ <= -120; wheelTurned_ += 120)
+        pointer = ZoomTo(PreviousZoomLevel(scale_), pointer);
+    event->accept();
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event)

@@ -120,6 +120,11 @@ void MainArea::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
+    // The viewport's resizes come here too, as bars come and go; only the area's own count.
+    if (size() != lastSize_) {
+        lastSize_ = size();
+        emit Resized(lastSize_);
+    }
 }
 
 void MainArea::wheelEvent(QWheelEvent* event)

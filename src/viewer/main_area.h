@@ -29,6 +29,11 @@ public:
     // How far the area is scrolled, in pixels.
     QPoint ScrollPosition() const;
     void ScrollTo(const QPoint& position);
+    void ScrollBy(const QPoint& distance) { ScrollTo(ScrollPosition() + distance); }
+
+signals:
+    // The area has a new size, which the panes may grow into.
+    void Resized(const QSize& size);
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
@@ -48,6 +53,7 @@ private:
     void ReplayDragMove();
 
     QWidget* stage_ = nullptr;
+    QSize lastSize_;
     QWidget* shown_ = nullptr;
     bool dragging_ = false;
     bool replaying_ = false;

@@ -13,6 +13,7 @@
 #include "qt/picture_image.h"
 #include "tga/tga_loader.h"
 #include "viewer/box_reduce.h"
+#include "viewer/tray_geometry.h"
 
 namespace snapvale {
 
@@ -21,14 +22,16 @@ QImage MakeThumbnail(const std::string& path, QSize size)
     std::optional<Picture> picture = LoadTGA(NativePath(path));
     if (!picture)
         return {};
+    const PixelSize fitted =
+        ThumbnailSize(picture->width(), picture->height(), size.width(), size.height());
     // Averaging whole blocks first leaves the smooth scale a picture of about twice the cell.
-    const int factor = BoxFactor(picture->width(), picture->height(), size.width(), size.height());
+    const int factor = BoxFactor(picture->width(), picture->height(), fitted.width, fitted.height);
     if (factor > 1) {
         if (std::optional<Picture> reduced = BoxReduce(*picture, factor))
             picture = std::move(reduced);
     }
     return ToQImage(std::move(*picture))
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .scaled(QSize(fitted.width, fitted.height), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 

@@ -28,8 +28,9 @@ namespace snapvale {
 // Room for about two pictures of the largest size the decoder takes (8192 x 8192).
 inline constexpr std::size_t kThumbnailMemoryBudget = std::size_t{ 512 } << 20;
 
-// The picture of the TGA file at `path` scaled smoothly to `size` (aspect not kept), as
-// Format_RGB32; a null image when the file gives no picture. Safe on any thread.
+// The picture of the TGA file at `path` scaled smoothly into a cell of `size`: the whole cell
+// when its shape is close to the cell's, else in its own shape (ThumbnailSize), as Format_RGB32;
+// a null image when the file gives no picture. Safe on any thread.
 QImage MakeThumbnail(const std::string& path, QSize size);
 // The most memory MakeThumbnail holds for the file at `path` at once: its picture and the
 // picture's box reduction, at the size the file's header claims; 0 when the header claims no

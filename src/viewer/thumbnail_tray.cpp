@@ -65,7 +65,27 @@ void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
     pictures_.clear();
     broken_.clear();
     focusCell_ = cells_.empty() ? -1 : 0;
+    FitHeight();
     update();
+}
+
+void ThumbnailTray::FitHeight()
+{
+    const int height = TwipsToPixels(geometry_.TrayHeight(CellCount()));
+    if (height != this->height())
+        resize(width(), height);
+}
+
+void ThumbnailTray::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int columns = geometry_.ColumnsFor(PixelsToTwips(width()));
+    if (columns == geometry_.columns())
+        return;
+    geometry_.SetColumns(columns);
+    FitHeight();
+    update();
+    emit ColumnsChanged(columns);
 }
 
 void ThumbnailTray::RemoveCells(const std::vector<int>& indexes)
@@ -134,6 +154,7 @@ void ThumbnailTray::InsertCells(std::vector<std::pair<int, TrayCell>> cells)
 void ThumbnailTray::CellsEdited(int focusCell)
 {
     focusCell_ = cells_.empty() ? -1 : std::clamp(focusCell, 0, CellCount() - 1);
+    FitHeight();
     update();
 }
 
@@ -257,12 +278,19 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
     const float pitch = geometry_.rowPitch() / kTwipsPerPixel;
     const int firstRow = std::max(0, static_cast<int>(event->rect().top() / pitch));
     const int lastRow = static_cast<int>(event->rect().bottom() / pitch);
-    const int first = firstRow * kTrayColumns;
-    const int last = std::min(CellCount() - 1, (lastRow + 1) * kTrayColumns - 1);
+    const int columns = geometry_.columns();
+    const int first = firstRow * columns;
+    const int last = static_cast<int>(
+        std::min<long long>(CellCount() - 1, (static_cast<long long>(lastRow) + 1) * columns - 1));
     for (int i = first; i <= last; ++i) {
         const TrayCell& cell = cells_[static_cast<std::size_t>(i)];
         if (const QImage* picture = pictures_.object(Key(i))) {
-            painter.drawImage(PictureRect(i).topLeft(), *picture);
+            // A picture of another shape than the cell's sits in its middle, on the background.
+            const QRect area = PictureRect(i);
+            painter.drawImage(area.topLeft()
+                    + QPoint((area.width() - picture->width()) / 2,
+                        (area.height() - picture->height()) / 2),
+                *picture);
         } else {
             // A cell still waiting for its picture shows where it is; one whose file gave none
             // says so.
@@ -310,7 +338,11 @@ void ThumbnailTray::keyPressEvent(QKeyEvent* event)
         return;
     }
     const int cell = focusCell_;
-    const int lastRow = (CellCount() - 1) / kTrayColumns;
+    // The rows wholly in sight in the parent, which shows the tray.
+    const int pageRows = parentWidget() && geometry_.rowPitch() > 0
+        ? std::max(
+            1, static_cast<int>(PixelsToTwips(parentWidget()->height()) / geometry_.rowPitch()))
+        : 1;
     switch (event->key()) {
     case Qt::Key_Left:
         SetFocusCell(cell - 1);
@@ -319,13 +351,16 @@ void ThumbnailTray::keyPressEvent(QKeyEvent* event)
         SetFocusCell(cell + 1);
         break;
     case Qt::Key_Up:
-        if (cell >= kTrayColumns)
-            SetFocusCell(cell - kTrayColumns);
+        MoveFocusByRows(-1);
         break;
     case Qt::Key_Down:
-        // Into the last row even where it has no cell below this one.
-        if (cell / kTrayColumns < lastRow)
-            SetFocusCell(cell + kTrayColumns);
+        MoveFocusByRows(1);
+        break;
+    case Qt::Key_PageUp:
+        MoveFocusByRows(-pageRows);
+        break;
+    case Qt::Key_PageDown:
+        MoveFocusByRows(pageRows);
         break;
     case Qt::Key_Home:
         SetFocusCell(0);
@@ -341,6 +376,17 @@ void ThumbnailTray::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         break;
     }
+}
+
+void ThumbnailTray::MoveFocusByRows(int rows)
+{
+    const int columns = geometry_.columns();
+    const int row = focusCell_ / columns;
+    const int lastRow = (CellCount() - 1) / columns;
+    const int target = std::clamp(row + rows, 0, lastRow);
+    // Into the last row even where it has no cell in this column: the last cell takes it.
+    if (target != row)
+        SetFocusCell(target * columns + focusCell_ % columns);
 }
 
 void ThumbnailTray::focusInEvent(QFocusEvent* event)

@@ -1,9 +1,10 @@
 #pragma once
 
-// pctTray: the thumbnail cells of one date, three to a row, each a picture stretched to the
-// cell with the file name under it and the file's date and time as its tooltip. One widget
-// lays out and paints all cells itself, so a date of thousands of files costs no more widgets
-// than a date of one.
+// pctTray: the thumbnail cells of one date, as many to a row as its width holds and never fewer
+// than three, each a picture scaled into the cell in its own shape and centred there, with the
+// file name under it and the file's date and time as its tooltip. One widget lays out and paints
+// all cells itself, so a date of thousands of files costs no more widgets than a date of one. The
+// tray is as high as its rows; its owner sets its width and moves it to scroll.
 //
 // Pictures are made on worker threads (ThumbnailLoader) and arrive one by one; a cell shows its
 // outline until its picture is there, and a small broken-picture sign besides when its file gave
@@ -55,7 +56,7 @@ public:
         ThumbnailLoader::Maker make = MakeThumbnail);
 
     const TrayGeometry& geometry() const { return geometry_; }
-    // The size in pixels a cell's picture is scaled to.
+    // The size in pixels of a cell's picture area, which its picture is scaled into.
     QSize PictureSize() const;
 
     // Replaces all cells (names only, no pictures); work for the old cells is dropped.
@@ -95,7 +96,9 @@ public:
     bool IsBroken(int index) const;
 
     // The cell the keys act on, shown with a frame while the tray has the focus; -1 when there
-    // are no cells. Arrows move it, Home and End go to the ends, Enter opens it as a click does.
+    // are no cells. Arrows move it, PageUp and PageDown by the rows its parent shows, Home and
+    // End go to the ends, Enter opens it as a click does. Down (or PageDown) where the row below
+    // has no cell in this column goes to the last cell; on the last row it stays.
     int FocusCell() const { return focusCell_; }
     // Moves the focus cell to `index` (kept within the cells) and reports it.
     void SetFocusCell(int index);
@@ -114,9 +117,12 @@ signals:
     void FocusCellChanged(int index);
     // A cell's picture was made (or its file gave none) and is shown.
     void CellLoaded(int index);
+    // A new width changed the number of columns, and the tray's height with it.
+    void ColumnsChanged(int columns);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -131,6 +137,10 @@ private:
     void CellsEdited(int focusCell);
     // The picture and label of the cell, where its focus frame goes.
     QRect CellRect(int index) const;
+    // Keeps the height at the rows the cells take.
+    void FitHeight();
+    // The focus cell `rows` rows down (up when negative) in its column, within the cells.
+    void MoveFocusByRows(int rows);
 
     TrayGeometry geometry_;
     std::vector<TrayCell> cells_;

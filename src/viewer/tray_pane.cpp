@@ -80,6 +80,10 @@ TrayPane::TrayPane(const QRect& geometry, const std::string& imageFolder, QWidge
     });
     connect(tray_, &ThumbnailTray::CellClicked, this, &TrayPane::CellClicked);
     connect(tray_, &ThumbnailTray::FocusCellChanged, this, &TrayPane::ShowCellInSight);
+    connect(tray_, &ThumbnailTray::ColumnsChanged, this, [this] {
+        FitTrayToCells();
+        ShowCellInSight(tray_->FocusCell());
+    });
 
     scrollBar_ = new QScrollBar(Qt::Vertical, viewport);
     scrollBar_->setObjectName("vscrTray");
@@ -156,7 +160,7 @@ void TrayPane::Follow(const Catalogue& after, const CatalogueChanges& changes)
     if (!edited)
         return;
     FitTrayToCells();
-    LoadThumbnails(scrollBar_->value() * kTrayColumns);
+    LoadThumbnails(scrollBar_->value() * tray_->geometry().columns());
 }
 
 void TrayPane::vscrTray_Change()
@@ -164,7 +168,7 @@ void TrayPane::vscrTray_Change()
     const int v = scrollBar_->value();
     // The tray moves first, so that the batch knows which of its cells are in sight.
     tray_->move(0, TwipsToPixels(tray_->geometry().TrayTopForRow(v)));
-    LoadThumbnails(v * kTrayColumns);
+    LoadThumbnails(v * tray_->geometry().columns());
 }
 
 void TrayPane::LoadThumbnails(int start)
@@ -172,7 +176,8 @@ void TrayPane::LoadThumbnails(int start)
     // The tray asks only for cells without a picture and not already on their way; a cell whose
     // file gave no picture is tried again whenever a batch reaches it.
     std::vector<TrayRequest> batch;
-    for (int k = start; k < start + kThumbnailBatch && k < tray_->CellCount(); ++k)
+    const int cells = tray_->geometry().BatchFor(PixelsToTwips(contentsRect().height()));
+    for (int k = start; k < start + cells && k < tray_->CellCount(); ++k)
         batch.push_back({ k, imageFolder_ + tray_->Cell(k).file });
     tray_->RequestPictures(batch);
 }
@@ -195,8 +200,8 @@ void TrayPane::ShowCellInSight(int index)
     // A disabled bar still holds the range of an earlier date.
     if (!scrollBar_->isEnabled() || index < 0)
         return;
-    scrollBar_->setValue(tray_->geometry().TopRowShowing(
-        index / kTrayColumns, scrollBar_->value(), PixelsToTwips(contentsRect().height())));
+    scrollBar_->setValue(tray_->geometry().TopRowShowing(index / tray_->geometry().columns(),
+        scrollBar_->value(), PixelsToTwips(contentsRect().height())));
 }
 
 } // namespace snapvale

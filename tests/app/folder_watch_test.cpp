@@ -180,6 +180,7 @@ TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
     // The shown file follows its new date, which opens; when it goes, its picture stays and its
     // date and time go.
     Select("a4.tga");
+    WaitForView();
     ASSERT_TRUE(view().HasPicture());
     SetLocalModificationTime(images.path() / "a4.tga", 2004, 5, 19, 8, 30);
     EXPECT_TRUE(TreeBecomes(dated({ kRoot, "2004/05/19 +", "a4.tga", "2004/05/18 +", "a0.tga",
@@ -256,6 +257,7 @@ TEST_F(FolderWatch, PicturesOfFilesStillBeingWrittenAreMadeAgain)
     EXPECT_FALSE(tray().HasPicture(0));
     EXPECT_FALSE(tray().IsBroken(0)) << "a file still being written looks as if it were loading";
     Select("p.tga");
+    WaitForView();
     ASSERT_FALSE(view().HasPicture());
 
     // The rest of q.tga, with no notice at all: only its own polls find it.
@@ -328,6 +330,7 @@ TEST_F(FolderWatch, FolderGoneAndBackByItself)
         SCOPED_TRACE(way.what);
         Select("2004/05/18");
         Select("a0.tga");
+        WaitForView();
         ASSERT_TRUE(view().HasPicture());
         ASSERT_EQ(tray().CellCount(), 1);
 
@@ -359,6 +362,7 @@ TEST_F(FolderWatch, ChangeWithoutNoticeIsFoundByTheSlowListing)
     Open();
     Select("2004/05/18");
     Select("q.tga");
+    WaitForView();
     ASSERT_TRUE(view().HasPicture());
     ASSERT_NE(view().picture().convertToFormat(QImage::Format_RGB32), newer);
     {

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
@@ -77,7 +78,9 @@ TEST_F(MainWindow, HasTheWholeMenuBar)
     EXPECT_EQ(MenuTexts(*window, "mnuFiles"),
         (QStringList{ "保存(&S)", "場所を指定して保存(&P)", "-", "終了(&Q)" }));
     EXPECT_EQ(MenuTexts(*window, "mnuEdits"), QStringList{ "コピー(&C)" });
-    EXPECT_EQ(MenuTexts(*window, "mnuViews"), QStringList{ "ウィンドウに合わせる(&F)" });
+    EXPECT_EQ(MenuTexts(*window, "mnuViews"),
+        (QStringList{ "ウィンドウに合わせる(&F)", "全画面表示(&U)" }));
+    EXPECT_EQ(window->findChild<QAction*>("mnuView(1)")->shortcut(), QKeySequence("F11"));
     EXPECT_TRUE(window->findChild<QAction*>("mnuView(0)")->isCheckable());
     EXPECT_EQ(window->findChild<QAction*>("mnuView(0)")->shortcut(), QKeySequence("Ctrl+F"));
     EXPECT_EQ(MenuTexts(*window, "mnuTools"),
@@ -134,6 +137,8 @@ TEST_F(MainWindow, ChoosingAHistoryFolderShowsItAndWritesNothing)
     tree.SelectDate("2004/05/17");
     tree.SelectFile("a.tga");
     ASSERT_EQ(window->windowTitle(), "Snapvale - a.tga");
+    auto& view = *window->findChild<ImageView*>("pctView");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.HasPicture(); }, 60000));
 
     emit window->findChild<QMenu*>("mnuFavorates")->aboutToShow();
     window->findChild<QAction*>("mnuFavorate(3)")->trigger();
@@ -142,7 +147,7 @@ TEST_F(MainWindow, ChoosingAHistoryFolderShowsItAndWritesNothing)
     EXPECT_FALSE(tree.dateModel()->DateIndex("2004/05/17").isValid());
     EXPECT_EQ(tree.Current().kind, TreeChoice::Kind::Root);
     EXPECT_EQ(window->windowTitle(), "Snapvale");
-    EXPECT_FALSE(window->findChild<ImageView*>("pctView")->HasPicture());
+    EXPECT_FALSE(view.HasPicture());
     EXPECT_EQ(window->findChild<QLabel*>("lblFileDate")->text(), "");
     EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", other.folder() }));
     EXPECT_FALSE(std::filesystem::exists(state.SettingsFile()));

@@ -115,6 +115,7 @@ TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
     Select("a.tga");
     auto& view = *window().findChild<ImageView*>("pctView");
     auto& dateLabel = *window().findChild<QLabel*>("lblFileDate");
+    WaitForView();
     ASSERT_TRUE(view.HasPicture());
     const std::string chosen = other.path().string(); // no trailing separator, as browsers give it
     folderBrowser.answers.push_back(chosen);

@@ -42,6 +42,7 @@ protected:
         Open();
         Select("2004/05/17");
         Select("abc.tga");
+        WaitForView();
         background = view().palette().color(view().backgroundRole()).rgb();
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }

@@ -22,6 +22,7 @@ TEST_F(RegionAtTheEdge, HoldsThePicturesPixelsThenTheBackground)
     Open();
     Select("2004/05/17");
     Select("big.tga");
+    WaitForView();
     auto& view = *window().findChild<ImageView*>("pctView");
     const QRgb background = view.palette().color(view.backgroundRole()).rgb();
     const QSize shown = view.contentsRect().size().boundedTo(picture.size());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/tga_writer.h"
+#include "viewer/image_view.h"
 
 namespace snapvale::test {
 
@@ -100,5 +101,12 @@ void MainWindowFixture::ClickRow(const std::string& name)
 std::string MainWindowFixture::CurrentRow() { return NameOf(tree().Current()); }
 
 std::string MainWindowFixture::Caption() { return window_->windowTitle().toStdString(); }
+
+void MainWindowFixture::WaitForView()
+{
+    const auto* view = window_->findChild<ImageView*>("pctView");
+    if (!QTest::qWaitFor([view] { return !view->IsBusy(); }, 60000))
+        ADD_FAILURE() << "the view never showed its file";
+}
 
 } // namespace snapvale::test

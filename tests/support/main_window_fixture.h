@@ -86,6 +86,9 @@ public:
     std::string CurrentRow();
     // The window caption, as UTF-8.
     std::string Caption();
+    // Waits, within a generous deadline, until the view shows the file asked for last, smoothly
+    // scaled where it is scaled; a test fails when it never does.
+    void WaitForView();
 
     TempFolder app;
     TempFolder images;

@@ -2,11 +2,13 @@
 // tray, and the focus going where the keys are meant to act.
 
 #include <QApplication>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "support/main_window_fixture.h"
+#include "viewer/full_screen_view.h"
 #include "viewer/image_view.h"
 #include "viewer/thumbnail_tray.h"
 
@@ -155,6 +157,62 @@ TEST_F(Keyboard, TreeKeysKeepTheFocusAndTabGoesBetweenTreeAndPane)
     EXPECT_EQ(Caption(), "Snapvale - a00.tga");
     Press(Qt::Key_Tab);
     EXPECT_EQ(Focus(), &view());
+}
+
+// F11 shows the picture alone on the whole screen, over black; there the view's keys step through
+// the day, and Esc (or F11 again) comes back to the window on the file reached.
+TEST_F(Keyboard, FullScreenStepsThroughTheDayAndEscComesBack)
+{
+    WriteDate(3, 17, "f");
+    OpenActive();
+    Select("2004/05/17");
+    Select("f01.tga");
+    WaitForView();
+    view().setFocus();
+    const auto fullScreen = [this] {
+        return window().findChild<FullScreenView*>("fullScreenView");
+    };
+
+    Press(Qt::Key_F11);
+    ASSERT_NE(fullScreen(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Focus() == fullScreen(); }, 60000));
+    EXPECT_EQ(fullScreen()->geometry(), fullScreen()->screen()->geometry());
+    const QImage shot = fullScreen()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect shown = fullScreen()->PictureRect();
+    EXPECT_EQ(shown.size(), QSize(64, 48)) << "smaller than the screen: at full size";
+    EXPECT_EQ(shown.center(), fullScreen()->rect().center());
+    EXPECT_EQ(shot.pixel(shown.topLeft()), view().picture().pixel(0, 0));
+    EXPECT_EQ(shot.pixel(shown.bottomRight()), view().picture().pixel(63, 47));
+    EXPECT_EQ(shot.pixel(shown.topLeft() - QPoint(1, 1)), qRgb(0, 0, 0));
+
+    const struct
+    {
+        Qt::Key key;
+        const char* shown;
+    } steps[] = {
+        { Qt::Key_Space, "f02.tga" },
+        { Qt::Key_Right, "f02.tga" }, // the day's last
+        { Qt::Key_Home, "f00.tga" },
+        { Qt::Key_PageDown, "f01.tga" },
+    };
+    for (const auto& step : steps) {
+        Press(step.key);
+        WaitForView();
+        EXPECT_EQ(Caption(), std::string("Snapvale - ") + step.shown) << QTest::toString(step.key);
+        EXPECT_EQ(fullScreen()->picture(), view().picture()) << QTest::toString(step.key);
+        EXPECT_EQ(Focus(), fullScreen());
+    }
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fullScreen() == nullptr; }, 60000));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
+    EXPECT_EQ(Focus(), &view());
+    EXPECT_EQ(Caption(), "Snapvale - f01.tga");
+
+    Press(Qt::Key_F11);
+    ASSERT_NE(fullScreen(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Focus() == fullScreen(); }, 60000));
+    Press(Qt::Key_F11);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fullScreen() == nullptr; }, 60000));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // A screenshot larger than the window: the view grows with it, the main area scrolls over it, and
 // regions, saves and copies take the picture's own pixels at full size, scrolled or fitted.
 
+#include <algorithm>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -35,6 +38,7 @@ protected:
     {
         Select("2004/05/17");
         Select("big.tga");
+        WaitForView();
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
     MainArea& area() { return *window().findChild<MainArea*>("mainArea"); }
@@ -136,17 +140,128 @@ TEST_F(LargePicture, DragHeldPastTheEdgeScrollsAndTheRegionFollows)
         area().viewport()->mapTo(&window(), area().viewport()->rect().bottomRight());
     QWindow* handle = window().windowHandle();
     QTest::mousePress(handle, Qt::LeftButton, {}, OnWindow({ 300, 200 }));
-    // Over the scroll bars' corner, past the area's visible part and still in the window.
+    // Over the scroll bars' corner, past the area's visible part and still in the window: the
+    // area scrolls at least by how far the pointer is past its edge, and goes on while it is held.
     const QPoint past = corner + QPoint(10, 12);
     QTest::mouseMove(handle, past);
-    EXPECT_EQ(area().ScrollPosition(), QPoint(10, 12));
+    EXPECT_GE(area().ScrollPosition().x(), 10);
+    EXPECT_GE(area().ScrollPosition().y(), 12);
+    const QPoint before = area().ScrollPosition();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return area().ScrollPosition().y() > before.y(); }, 60000));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, past);
     window().findChild<QMenu*>("mnuPopup")->hide();
 
-    // The region reaches the picture pixel under the pointer after the scroll.
+    // The region reaches the picture pixel under the pointer where the scrolling stopped.
     const QPoint reached = view().mapFrom(&window(), past) - view().contentsRect().topLeft();
     window().mnuRight_Click(0);
     EXPECT_EQ(Clipboard(), picture.copy(QRect(QPoint(300, 200), reached - QPoint(1, 1))));
+}
+
+// Zoomed by the keys to 200 % and to 50 %, each picture pixel shows as a sharp block or the
+// picture is smoothly shrunk, and a region dragged over it is the picture's own pixels.
+TEST_F(LargePicture, ZoomKeysStepThroughLevelsAndRegionsComeFromTheFullPicture)
+{
+    view().setFocus();
+    const struct
+    {
+        std::vector<Qt::Key> keys;
+        double scale;
+        const char* text;
+        QImage shown; // the picture as it is to be seen
+    } levels[] = {
+        { { Qt::Key_Plus, Qt::Key_Equal }, 2.0, "200%", picture.scaled(3840, 2160) },
+        { { Qt::Key_Minus, Qt::Key_Minus, Qt::Key_Minus, Qt::Key_Minus }, 0.5, "50%",
+            picture.scaled(960, 540, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) },
+    };
+    for (const auto& level : levels) {
+        SCOPED_TRACE(level.text);
+        for (const Qt::Key key : level.keys)
+            QTest::keyClick(&view(), key, Qt::ControlModifier);
+        WaitForView();
+        EXPECT_DOUBLE_EQ(view().Scale(), level.scale);
+        EXPECT_EQ(view().ZoomText().toStdString(), level.text);
+        EXPECT_EQ(view().contentsRect().size(), level.shown.size());
+        area().ScrollTo({ 0, 0 });
+
+        const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint origin = OnWindow({ 0, 0 });
+        int mismatches = 0;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 600; ++x)
+                mismatches += shot.pixel(origin + QPoint(x, y)) != level.shown.pixel(x, y);
+        EXPECT_EQ(mismatches, 0);
+
+        Drag(OnWindow({ 20, 10 }), OnWindow({ 120, 110 }));
+        window().mnuRight_Click(0);
+        EXPECT_EQ(Clipboard(), picture.copy(20, 10, 100, 100));
+    }
+    EXPECT_FALSE(fit().isChecked());
+    QTest::keyClick(&view(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view().Scale(), 1.0);
+    fit().trigger();
+    EXPECT_TRUE(view().Fitted());
+    EXPECT_DOUBLE_EQ(view().Scale(), 43.0 / 128.0);
+}
+
+TEST_F(LargePicture, CtrlWheelZoomsAboutThePointer)
+{
+    area().ScrollTo({ 300, 200 });
+    const QPoint pointer = OnWindow({ 700, 400 });
+    // The picture pixel under the pointer, wherever the view now is.
+    const auto under = [&] {
+        return (QPointF(view().mapFrom(&window(), pointer) - view().contentsRect().topLeft()))
+            / view().Scale();
+    };
+    const struct
+    {
+        int delta;
+        double scale;
+    } turns[] = { { 120, 1.5 }, { 120, 2.0 }, { -360, 2.0 / 3.0 }, { 60, 2.0 / 3.0 }, { 60, 1.0 } };
+    for (const auto& turn : turns) {
+        SCOPED_TRACE(turn.delta);
+        const QPointF at = view().mapFrom(&window(), pointer);
+        QWheelEvent wheel(at, view().mapToGlobal(at), QPoint(), QPoint(0, turn.delta), Qt::NoButton,
+            Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&view(), &wheel);
+        EXPECT_DOUBLE_EQ(view().Scale(), turn.scale);
+        EXPECT_NEAR(under().x(), 700, 1.0);
+        EXPECT_NEAR(under().y(), 400, 1.0);
+    }
+}
+
+// The area resized by the program, as the window will: 1:1 shows as much as the area holds and
+// scrolls the rest; fit fills the area's width or height with the whole picture.
+TEST_F(LargePicture, ViewUsesTheRoomTheAreaGives)
+{
+    const QSize sizes[] = { { 1000, 700 }, { 1744, 1050 }, { 649, 487 } };
+    for (const bool fitted : { false, true }) {
+        if (fitted)
+            fit().trigger();
+        for (const QSize& size : sizes) {
+            SCOPED_TRACE(testing::Message() << (fitted ? "fit " : "1:1 ") << size.width());
+            area().resize(size);
+            WaitForView();
+            const QSize inner = view().contentsRect().size();
+            const QSize viewport = area().viewport()->size();
+            if (!fitted) {
+                EXPECT_EQ(inner, QSize(1920, 1080));
+                EXPECT_EQ(viewport,
+                    size
+                        - QSize(area().verticalScrollBar()->width(),
+                            area().horizontalScrollBar()->height()));
+                EXPECT_EQ(area().horizontalScrollBar()->maximum(), 1924 - viewport.width());
+                EXPECT_EQ(area().verticalScrollBar()->maximum(), 1084 - viewport.height());
+                continue;
+            }
+            const double scale =
+                std::min((size.width() - 4) / 1920.0, (size.height() - 4) / 1080.0);
+            EXPECT_DOUBLE_EQ(view().Scale(), scale);
+            EXPECT_EQ(inner.width(), size.width() - 4);
+            EXPECT_EQ(viewport, size) << "no scroll bars";
+            // The pane fills the area beyond its design size, keeping the design's margins.
+            EXPECT_EQ(view().height(), std::max(size.height() - 3, qRound(1080 * scale) + 4));
+        }
+    }
 }
 
 TEST_F(LargePicture, SaveAndCopyGiveTheWholePictureAtFullSize)

@@ -76,5 +76,51 @@ TEST(TrayGeometry, HitTesting)
     EXPECT_EQ(kDesign.CellAt(-1, 10, 12), -1);
 }
 
+TEST(TrayGeometry, AsManyColumnsAsTheWidthHoldsButNeverFewerThanThree)
+{
+    const struct
+    {
+        float paneWidth;
+        int columns;
+    } cases[] = {
+        { 9600, 3 }, // the design width holds three exactly
+        { 6000, 3 }, { 255 + 4 * 3115, 4 }, { 255 + 4 * 3115 - 1, 3 },
+        { 1744 * 15, 8 }, // a maximised window's main area
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paneWidth);
+        EXPECT_EQ(kDesign.ColumnsFor(c.paneWidth), c.columns);
+    }
+    TrayGeometry wide = kDesign;
+    wide.SetColumns(8);
+    EXPECT_FLOAT_EQ(wide.PictureAt(9).left, 3115);
+    EXPECT_FLOAT_EQ(wide.PictureAt(9).top, 2655);
+    EXPECT_EQ(wide.CellAt(7 * 3115 + 10, 2655 + 10, 20), 15);
+    EXPECT_FLOAT_EQ(wide.TrayHeight(17), 3 * 2655);
+    EXPECT_EQ(wide.Scroll(17, kPaneHeight).max, 2);
+    EXPECT_EQ(wide.BatchFor(kPaneHeight), 24) << "the three rows in sight";
+    EXPECT_EQ(wide.BatchFor(4 * 2655 + 1), 40) << "a taller pane shows five rows";
+}
+
+TEST(TrayGeometry, ThumbnailsKeepTheirShapeUnlessItIsCloseToTheCells)
+{
+    const struct
+    {
+        int width, height;
+        PixelSize size;
+    } cases[] = {
+        { 640, 480, { 208, 160 } }, // 4:3 in the 1.3:1 cell fills it
+        { 1920, 1080, { 208, 117 } }, // 16:9 keeps its shape
+        { 1080, 1920, { 90, 160 } },
+        { 1360, 1000, { 208, 160 } }, // less than 5 % wider than the cell
+        { 1370, 1000, { 208, 152 } }, // a little more
+        { 1000, 1, { 208, 1 } }, // never less than a pixel
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        EXPECT_EQ(ThumbnailSize(c.width, c.height, 208, 160), c.size);
+    }
+}
+
 } // namespace
 } // namespace snapvale

@@ -15,12 +15,13 @@ class TrayPaint : public ::testing::Test, public test::MainWindowFixture
 {
 protected:
     // A screenshot of one colour, so its thumbnail is that colour wherever it is shown.
-    void WriteSolid(const std::string& name, QRgb colour, int second)
+    void WriteSolid(
+        const std::string& name, QRgb colour, int second, int width = 64, int height = 48)
     {
         test::TGAImage image;
-        image.width = 64;
-        image.height = 48;
-        image.pixels.assign(64 * 48, colour);
+        image.width = width;
+        image.height = height;
+        image.pixels.assign(static_cast<std::size_t>(width * height), colour);
         const auto file = images.path() / name;
         ASSERT_TRUE(test::WriteTGAFile(file, test::WriteTGA(image, {})));
         test::SetLocalModificationTime(file, 2004, 5, 17, 12, 0, second);
@@ -93,6 +94,40 @@ TEST_F(TrayPaint, EveryCellInSightIsPainted)
         shot.save(QStringLiteral(SNAPVALE_TEST_OUTPUT_DIR "/tray_paint.png"));
         ADD_FAILURE() << faults(shot) << "see tray_paint.png in the test's build folder";
     }
+}
+
+// A wide screenshot keeps its shape: the cell's picture area shows it across the whole width in
+// a band in the middle, and the background above and below; a 4:3 one fills its cell.
+TEST_F(TrayPaint, WideScreenshotKeepsItsShapeInTheMiddleOfItsCell)
+{
+    const QRgb wide = qRgb(200, 40, 40);
+    const QRgb standard = qRgb(40, 40, 200);
+    WriteSolid("a.tga", wide, 0, 1920, 1080);
+    WriteSolid("b.tga", standard, 1, 640, 480);
+    Open();
+    Select("2004/05/17");
+    auto& tray = *window().findChild<ThumbnailTray*>("pctTray");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.HasPicture(0) && tray.HasPicture(1); }, 60000));
+    EXPECT_EQ(tray.Thumbnail(0).size(), QSize(208, 117));
+    EXPECT_EQ(tray.Thumbnail(1).size(), tray.PictureSize());
+
+    const QImage shot = tray.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = tray.palette().color(QPalette::Window).rgb();
+    // Rows of the first cell's picture area, top to bottom: what each is to show.
+    const QRect cell = tray.PictureRect(0);
+    const int band = (160 - 117) / 2;
+    int wrong = 0;
+    for (int y = 0; y < cell.height(); ++y) {
+        const bool inBand = y >= band && y < band + 117;
+        for (int x = 1; x < cell.width() - 1; ++x) {
+            const QRgb pixel = shot.pixel(cell.left() + x, cell.top() + y);
+            wrong += inBand ? MaxChannelDifference(pixel, wide) > 8 : pixel != background;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    const QRect second = tray.PictureRect(1).adjusted(1, 1, -1, -1);
+    EXPECT_LE(MaxChannelDifference(shot.pixel(second.topLeft()), standard), 8);
+    EXPECT_LE(MaxChannelDifference(shot.pixel(second.bottomRight()), standard), 8);
 }
 
 } // namespace

@@ -197,6 +197,7 @@ TEST_F(Viewer, ClickingAThumbnailShowsItsFile)
     Select("2004/05/17");
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(4).center());
     EXPECT_EQ(CurrentRow(), "o04.tga");
+    WaitForView();
     EXPECT_EQ(Caption(), "Snapvale - o04.tga");
     EXPECT_EQ(view().pos(), QPoint(176, 0));
     EXPECT_EQ(preview().pos(), QPoint(176, 584));
@@ -210,6 +211,7 @@ TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
     Open();
     Select("2004/05/17");
     Select("f01.tga");
+    WaitForView();
     const QImage shown = view().picture();
     Select("2004/05/17");
     Select(kTreeRootText);
@@ -230,6 +232,7 @@ TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
     ASSERT_TRUE(PicturesArrive());
     EXPECT_TRUE(tray().HasPicture(0));
     Select("caf\xE9.tga");
+    WaitForView();
     EXPECT_TRUE(view().HasPicture());
 }
 
@@ -243,6 +246,7 @@ TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
     Select("2004/05/17");
     EXPECT_EQ(tray().ToolTip(1).toStdString(), "");
     Select("f01.tga");
+    WaitForView();
     EXPECT_EQ(Caption(), "Snapvale - f01.tga");
     EXPECT_FALSE(view().HasPicture());
     EXPECT_EQ(dateLabel(), "");
@@ -254,6 +258,7 @@ TEST_F(Viewer, NewFileDropsTheSelection)
     Open();
     Select("2004/05/17");
     Select("f00.tga");
+    WaitForView();
     QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     ASSERT_TRUE(view().shpRect()->isVisible());
@@ -285,6 +290,7 @@ TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
     EXPECT_EQ(Caption(), "Snapvale - 2004/05/18");
     ASSERT_EQ(tray().CellCount(), 2);
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(0).center());
+    WaitForView();
     EXPECT_EQ(Caption(), "Snapvale - new.tga");
 
     const QImage shot = window().grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -33,6 +33,7 @@
 #include "qt/clipboard.h"
 #include "qt/folder_browser.h"
 #include "qt/folder_watcher.h"
+#include "qt/picture_files.h"
 #include "qt/picture_image.h"
 #include "qt/qt_text.h"
 #include "qt/qt_tree_grid.h"
@@ -661,13 +662,8 @@ void frmMain::SavePicture(const QImage& picture, const std::string& proposedName
     const std::optional<std::string> path = dialogs_.saveDialog->AskSavePath(this, proposedName);
     if (!path)
         return;
-    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-    const PixelBlock block = PixelsOf(pixels);
-    const bool written = FormatForPath(*path) == SaveFormat::Bitmap
-        ? WriteBmp(*path, block)
-        : WriteJpeg(*path, block, kJpegQuality);
     // The program shows no message box; the one trace of a failed save is this line.
-    if (!written)
+    if (!WritePictureFile(*path, picture, kJpegQuality))
         std::cerr << "snapvale2: could not write " << *path << '\n';
 }
 

@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "base/twips.h"
 #include "dialogs/typed_folder.h"
 #include "qt/folder_browser.h"
 #include "qt/qt_text.h"
@@ -44,6 +45,8 @@ ExportDialog::ExportDialog(
     auto* cmdFolder = new QPushButton(QStringLiteral("..."), this);
     cmdFolder->setObjectName("cmdFolder");
     cmdFolder->setAutoDefault(false);
+    // As narrow as the options dialog's button of the same kind.
+    cmdFolder->setFixedWidth(TwipsToPixels(615));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(txtFolder, 1);
     folderRow->addWidget(cmdFolder);

@@ -22,6 +22,7 @@ if [[ "${1:-}" == --test ]]; then
     libgtest-dev libbenchmark-dev libstb-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file
+    imagemagick
   )
 elif [[ "${1:-}" == --windows ]]; then
   # The POSIX-threads compiler, whose C++ library has std::thread and std::mutex; Wine runs the

@@ -24,6 +24,7 @@
 #include "qt/folder_history_menu.h"
 #include "qt/folder_watcher.h"
 #include "qt/icons.h"
+#include "qt/picture_files.h"
 #include "qt/picture_image.h"
 #include "qt/qt_text.h"
 #include "qt/save_dialog.h"

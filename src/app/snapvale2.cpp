@@ -1,16 +1,45 @@
 #include "app/snapvale2.h"
 
+#include <iostream>
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include "app/main_window.h"
+#include "app/start_target.h"
 #include "app/start_up.h"
 #include "os/user_folders.h"
+#include "qt/qt_text.h"
 #include "qt/ui_font.h"
 
 namespace snapvale {
+
+namespace {
+
+// The arguments after the program's name and Qt's own options, as the core holds paths.
+std::vector<std::string> PathArguments(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+#ifdef Q_OS_WIN
+    // argv is in the ANSI code page there; Qt has the command line as the system gave it.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    const QStringList all = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < all.size(); ++i)
+        arguments.push_back(PathFromQString(all[i]));
+#else
+    // The file system's own bytes, which a round trip through QString could change.
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+#endif
+    return arguments;
+}
+
+} // namespace
 
 int Main(int argc, char** argv)
 {
@@ -25,6 +54,15 @@ int Main(int argc, char** argv)
         application.installTranslator(&qtTexts);
 
     AppState state = ReadStartupState(ProgramFolder());
+    // A folder named on the command line is shown for this run, as a history pick is; the
+    // settings keep theirs.
+    const StartArguments start = ReadStartArguments(PathArguments(argc, argv));
+    if (start.target) {
+        state.ImageFolder = start.target->folder;
+        state.StartFile = start.target->file;
+    } else if (!start.error.empty()) {
+        std::cerr << "snapvale2: " << start.error << '\n';
+    }
     frmMain window(state);
     // Dialogs and the task bar show the main window's icon; the desktop entry is found by name.
     application.setWindowIcon(window.windowIcon());

@@ -38,6 +38,7 @@ AppState ReadStartupState(const std::string& programFolder)
         FolderHistoryFromStored(settings.ReadSeries(kHistorySection, kHistoryKeyPrefix));
 
     state.FitToWindow = settings.Read(kViewSection, kFitKey, "0") == "1";
+    state.DayFileOrder = DayOrderFromSetting(settings.Read(kViewSection, kDayOrderKey, ""));
 
     state.ImageFolder = WithTrailingSeparator(std::move(state.ImageFolder));
     return state;

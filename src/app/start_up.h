@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/day_order.h"
+
 namespace snapvale {
 
 // The platform's directory separator; every folder the program holds ends in it, and paths are
@@ -23,6 +25,8 @@ inline constexpr char kSettingsFileName[] = "Snapvale2.ini";
 // sections stay as they were.
 inline constexpr char kViewSection[] = "VIEW";
 inline constexpr char kFitKey[] = "FIT";
+// The order of a date's screenshots: kDayOrderName or kDayOrderWritten.
+inline constexpr char kDayOrderKey[] = "ORDER";
 
 struct AppState
 {
@@ -32,6 +36,10 @@ struct AppState
     std::vector<std::string> FolderHistory{ "" };
     // Pictures larger than the main area are shown scaled down to fit it.
     bool FitToWindow = false;
+    DayOrder DayFileOrder = DayOrder::Name;
+    // The screenshot to show first (a bare name in ImageFolder), when the command line named
+    // one; "" otherwise.
+    std::string StartFile;
     // The settings file chosen at start-up; every read and write goes to it. Empty in a state
     // made by hand, which keeps its settings beside the program.
     std::string SettingsPath;
@@ -50,8 +58,8 @@ std::string WithTrailingSeparator(std::string folder);
 std::string DefaultImageFolder();
 
 // Chooses the settings file for a program in `programFolder` and reads the image folder, the
-// folder history and the fit choice from it. Writes nothing; a missing file, section or key gives
-// the defaults.
+// folder history, the fit choice and the order of a date's files from it. Writes nothing; a missing
+// file, section or key gives the defaults.
 AppState ReadStartupState(const std::string& programFolder);
 
 } // namespace snapvale

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "base/twips.h"
+#include "dialogs/typed_folder.h"
 #include "qt/folder_browser.h"
 #include "qt/qt_text.h"
 #include "qt/ui_font.h"
@@ -42,7 +43,6 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     txtFolder = new QLineEdit(this);
     txtFolder->setObjectName("txtFolder");
     txtFolder->setGeometry(Twips(120, 360, 5655, 270));
-    txtFolder->setReadOnly(true);
     cmdFolder = new QPushButton(QStringLiteral("..."), this);
     cmdFolder->setObjectName("cmdFolder");
     cmdFolder->setGeometry(Twips(5760, 360, 615, 270));
@@ -53,11 +53,10 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setGeometry(Twips(5280, 840, 1095, 375));
 
-    // Neither button answers Enter or Escape.
-    for (QPushButton* button : { cmdFolder, cmdOK, cmdCancel }) {
+    // Enter is "OK" wherever the focus is; Escape is "Cancel" (keyPressEvent).
+    for (QPushButton* button : { cmdFolder, cmdOK, cmdCancel })
         button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    cmdOK->setDefault(true);
     setTabOrder(txtFolder, cmdFolder);
     setTabOrder(cmdFolder, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
@@ -65,6 +64,9 @@ frmOption::frmOption(QWidget* owner, FolderBrowser& browser)
     connect(cmdFolder, &QPushButton::clicked, this, &frmOption::cmdFolder_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOption::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOption::cmdCancel_Click);
+    // A typed or pasted folder counts as one browsed to.
+    connect(txtFolder, &QLineEdit::textEdited, this,
+        [this](const QString& text) { selectedFolder_ = TypedFolder(text); });
 }
 
 std::string frmOption::ShowForm(QWidget* owner, FolderBrowser& browser, const std::string& sFol)
@@ -106,9 +108,11 @@ void frmOption::cmdCancel_Click()
 
 void frmOption::keyPressEvent(QKeyEvent* event)
 {
-    // Escape would close the dialog as a cancel; here it means nothing.
+    // QDialog would take Escape for reject(), which the close box also calls, and which applies
+    // the folder; Escape is a cancel.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        cmdCancel_Click();
         return;
     }
     QDialog::keyPressEvent(event);

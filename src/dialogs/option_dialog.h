@@ -1,8 +1,7 @@
 #pragma once
 
-// frmOption: shows the image folder and lets the user pick another with the folder browser.
-// Typed text is never read: the folder changes only through the browser, so the box is
-// read-only.
+// frmOption: shows the image folder and lets the user pick another with the folder browser, or
+// type or paste one into its box. Enter closes it as "OK" does, Escape as "Cancel" does.
 
 #include <string>
 

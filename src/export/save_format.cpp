@@ -6,9 +6,14 @@ namespace snapvale {
 
 SaveFormat FormatForPath(const std::string& path)
 {
-    const bool bitmap = path.size() >= 3
-        && EqualIgnoringAsciiCase(std::string_view(path).substr(path.size() - 3), "BMP");
-    return bitmap ? SaveFormat::Bitmap : SaveFormat::Jpeg;
+    const auto endsWith = [&path](std::string_view tail) {
+        return path.size() >= tail.size()
+            && EqualIgnoringAsciiCase(
+                std::string_view(path).substr(path.size() - tail.size()), tail);
+    };
+    if (endsWith(".PNG"))
+        return SaveFormat::Png;
+    return endsWith("BMP") ? SaveFormat::Bitmap : SaveFormat::Jpeg;
 }
 
 std::optional<std::string> ProposedSaveName(const TreeChoice& current)

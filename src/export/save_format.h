@@ -12,15 +12,17 @@ namespace snapvale {
 enum class SaveFormat {
     Bitmap,
     Jpeg,
+    Png,
 };
 
 inline constexpr int kJpegQuality = 80;
 inline constexpr char kRegionFileName[] = "svtemp";
-inline constexpr char kSaveFilter[] = "Windows Bitmap(*.bmp)|*.bmp|Jpeg(*.jpg)|*.jpg";
+inline constexpr char kSaveFilter[] =
+    "Windows Bitmap(*.bmp)|*.bmp|Jpeg(*.jpg)|*.jpg|PNG(*.png)|*.png";
 
-// A name ending in "bmp" in any letter case is a Windows bitmap; every other name, with or
-// without an extension, is a JPEG. The rule adds no extension; the save dialog has given a name
-// typed without one the selected filter's.
+// A name ending in ".png" in any letter case is a PNG; one ending in "bmp" in any letter case a
+// Windows bitmap; every other name, with or without an extension, a JPEG. The rule adds no
+// extension; the save dialog has given a name typed without one the selected filter's.
 SaveFormat FormatForPath(const std::string& path);
 
 // The name proposed for saving the view while `current` is the tree's current row: the file's

@@ -40,4 +40,28 @@ bool ReplaceFileContents(const std::string& requested, std::string_view bytes, F
     return true;
 }
 
+NewFileStatus WriteNewFileContents(
+    const std::string& target, std::string_view bytes, FileSystem& fs)
+{
+    const std::string folder = FolderOf(target);
+    if (fs.AskWriteAccess(folder) != WriteAccess::Writable)
+        return NewFileStatus::Failed;
+    std::string temporary;
+    std::unique_ptr<WritableFile> file = fs.CreateTemporaryFile(target, temporary);
+    if (!file)
+        return NewFileStatus::Failed;
+    const bool written = WriteAndClose(*file, bytes);
+    file.reset();
+    std::string reason;
+    const MoveStatus moved =
+        written ? fs.RenameWithoutReplacing(temporary, target, reason) : MoveStatus::Failed;
+    if (moved != MoveStatus::Moved) {
+        fs.Remove(temporary);
+        return moved == MoveStatus::TargetExists ? NewFileStatus::TargetExists
+                                                 : NewFileStatus::Failed;
+    }
+    fs.SyncFolder(folder);
+    return NewFileStatus::Written;
+}
+
 } // namespace snapvale

@@ -23,4 +23,17 @@ namespace snapvale {
 bool ReplaceFileContents(
     const std::string& target, std::string_view bytes, FileSystem& fs = FileSystem::Default());
 
+enum class NewFileStatus {
+    Written,
+    TargetExists,
+    Failed,
+};
+
+// Writes `bytes` as a new file at `target` as ReplaceFileContents writes (a temporary file beside
+// it, put on the disk, then renamed into place), except that nothing is ever replaced: when
+// anything is at `target`, a link included, or appears there before the rename, the answer is
+// TargetExists and it stays as it is. On TargetExists and Failed no temporary file is left behind.
+NewFileStatus WriteNewFileContents(
+    const std::string& target, std::string_view bytes, FileSystem& fs = FileSystem::Default());
+
 } // namespace snapvale

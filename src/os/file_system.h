@@ -38,6 +38,12 @@ enum class ReadStatus {
     Failed, // a regular file this user may not read, or the read failed
 };
 
+enum class MoveStatus {
+    Moved,
+    TargetExists, // something is at the new path already: nothing was changed
+    Failed, // the system refused; its reason is given
+};
+
 enum class WriteAccess {
     Missing, // nothing at the path; whether a file may be made there is its folder's question
     ReadOnly, // there, and this user may not change it (also when the system cannot tell)
@@ -122,6 +128,14 @@ public:
     // Renames `from` to `to` in one step, replacing a file at `to`: a reader sees either the old
     // file or the new one. False, with both left as they were, when it fails.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
+
+    // Renames `from` to `to` in one step unless something (a file, a folder, a link) is at `to`:
+    // then nothing changes and the answer is TargetExists, also when that something appeared a
+    // moment before, so a file that took the name is never replaced. On Failed, both are as they
+    // were and `reason` holds the system's own message (which a user may be shown); it is left
+    // alone otherwise.
+    virtual MoveStatus RenameWithoutReplacing(
+        const std::string& from, const std::string& to, std::string& reason) = 0;
 
     // Removes the file at `path` (not a link's target). False when nothing was removed.
     virtual bool Remove(const std::string& path) = 0;

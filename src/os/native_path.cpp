@@ -16,4 +16,13 @@ std::filesystem::path NativePath(const std::string& path)
 #endif
 }
 
+std::string PathText(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return Utf8FromWide(path.native()).value_or(std::string());
+#else
+    return path.native();
+#endif
+}
+
 } // namespace snapvale

@@ -14,4 +14,8 @@ namespace snapvale {
 // is not valid UTF-8 on Windows names no file: the result is empty.
 std::filesystem::path NativePath(const std::string& path);
 
+// The other way: a standard library path as the core holds paths (UTF-8 on Windows, the file
+// system's own bytes elsewhere); empty when it has no such form.
+std::string PathText(const std::filesystem::path& path);
+
 } // namespace snapvale

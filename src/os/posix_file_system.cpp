@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "os/file_system.h"
@@ -312,6 +314,42 @@ public:
     bool Rename(const std::string& from, const std::string& to) override
     {
         return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    MoveStatus RenameWithoutReplacing(
+        const std::string& from, const std::string& to, std::string& reason) override
+    {
+        const auto failed = [&reason](int error) {
+            reason = std::system_category().message(error);
+            return error == EEXIST ? MoveStatus::TargetExists : MoveStatus::Failed;
+        };
+#ifdef RENAME_NOREPLACE
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return MoveStatus::Moved;
+        // Some file systems (network ones, older kernels) do not know the flag.
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            return failed(errno);
+#endif
+        // A hard link is refused for any name in the way, just as the flag would be.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) == 0)
+                return MoveStatus::Moved;
+            const int error = errno;
+            ::unlink(to.c_str());
+            return failed(error);
+        }
+        if (errno != EPERM && errno != ENOTSUP)
+            return failed(errno);
+        // No hard links either (FAT, or `from` is a folder): look, then rename. Only a name taken
+        // in the moment between the two could still be replaced.
+        struct stat status
+        {
+        };
+        if (::lstat(to.c_str(), &status) == 0)
+            return failed(EEXIST);
+        if (::rename(from.c_str(), to.c_str()) == 0)
+            return MoveStatus::Moved;
+        return failed(errno);
     }
 
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }

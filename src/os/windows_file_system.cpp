@@ -622,6 +622,33 @@ public:
         }
     }
 
+    MoveStatus RenameWithoutReplacing(
+        const std::string& from, const std::string& to, std::string& reason) override
+    {
+        const std::optional<std::wstring> wideFrom = WideFromUtf8(from);
+        const std::optional<std::wstring> wideTo = WideFromUtf8(to);
+        if (!wideFrom || !wideTo) {
+            reason = WindowsErrorText(ERROR_INVALID_NAME);
+            return MoveStatus::Failed;
+        }
+        for (int attempt = 0;; ++attempt) {
+            // Without MOVEFILE_REPLACE_EXISTING the system refuses any name in the way.
+            if (::MoveFileExW(wideFrom->c_str(), wideTo->c_str(), MOVEFILE_WRITE_THROUGH))
+                return MoveStatus::Moved;
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+                reason = WindowsErrorText(error);
+                return MoveStatus::TargetExists;
+            }
+            const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+            if (!held || attempt == kRenameRetries) {
+                reason = WindowsErrorText(error);
+                return MoveStatus::Failed;
+            }
+            ::Sleep(kRenameRetryMilliseconds * static_cast<DWORD>(attempt + 1));
+        }
+    }
+
     bool Remove(const std::string& path) override
     {
         const std::optional<std::wstring> wide = WideFromUtf8(path);

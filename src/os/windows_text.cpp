@@ -43,4 +43,23 @@ std::optional<std::string> Utf8FromWide(std::wstring_view wide)
     return utf8;
 }
 
+std::string WindowsErrorText(unsigned long error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::optional<std::string> message;
+    if (length > 0 && text) {
+        std::wstring_view wide(text, length);
+        // The system ends its messages with a line break.
+        while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n'))
+            wide.remove_suffix(1);
+        message = Utf8FromWide(wide);
+    }
+    if (text)
+        ::LocalFree(text);
+    return message && !message->empty() ? *message : "error " + std::to_string(error);
+}
+
 } // namespace snapvale

@@ -16,4 +16,8 @@ std::optional<std::wstring> WideFromUtf8(std::string_view utf8);
 // could not be found again from what the core would hold).
 std::optional<std::string> Utf8FromWide(std::wstring_view wide);
 
+// The system's own message for a Windows error code, in the user's language, as UTF-8; the code
+// in numbers when the system has no text for it.
+std::string WindowsErrorText(unsigned long error);
+
 } // namespace snapvale

@@ -19,7 +19,10 @@ public:
         QWidget* owner, const std::string& initialFolder, const std::string& title) = 0;
 };
 
-// Qt's folder dialog.
+// Qt's folder dialog. It opens at the initial folder or, when that is gone, at the nearest
+// folder above it that is there, and shows hidden folders when the initial folder lies under
+// one: a game installed by Wine sits under ~/.wine, which a first start must be able to reach.
+// The dialog's own switch shows or hides them too.
 class QtFolderBrowser final : public FolderBrowser
 {
 public:

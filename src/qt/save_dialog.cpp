@@ -7,9 +7,8 @@
 #include <QImage>
 #include <QRegularExpression>
 
-#include "export/bmp_writer.h"
-#include "export/jpeg_codec.h"
 #include "export/save_format.h"
+#include "qt/picture_files.h"
 #include "qt/picture_image.h"
 #include "qt/qt_text.h"
 
@@ -80,12 +79,8 @@ void SavePicture(
     const std::optional<std::string> path = dialog.AskSavePath(owner, proposedName);
     if (!path)
         return;
-    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
-    const PixelBlock block = PixelsOf(pixels);
-    const bool written = FormatForPath(*path) == SaveFormat::Bitmap
-        ? WriteBmp(*path, block)
-        : WriteJpeg(*path, block, kJpegQuality);
-    if (!written)
+    // The program shows no message box; the one trace of a failed save is this line.
+    if (!WritePictureFile(*path, picture, kJpegQuality))
         std::cerr << "snapvale2: could not write " << *path << '\n';
 }
 

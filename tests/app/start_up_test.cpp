@@ -84,6 +84,15 @@ TEST(StartUp, HistoryEndsAtTheFirstMissingOrEmptyKey)
         (std::vector<std::string>{ "/a/", "/b/", "/c/" }));
 }
 
+TEST(StartUp, ViewChoicesFromTheProgramsOwnSection)
+{
+    TempFolder folder;
+    const AppState chosen = StartWith(folder, "[VIEW]\r\nFIT=1\r\nORDER=TIME\r\n");
+    EXPECT_TRUE(chosen.FitToWindow);
+    EXPECT_EQ(chosen.DayFileOrder, DayOrder::Written);
+    EXPECT_EQ(StartWith(folder, "[CONFIG]\r\nORDER=TIME\r\n").DayFileOrder, DayOrder::Name);
+}
+
 TEST(StartUp, WrittenHistoryReadsBackInOrder)
 {
     TempFolder folder;

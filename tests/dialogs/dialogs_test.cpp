@@ -1,7 +1,9 @@
+#include <filesystem>
 #include <functional>
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -179,19 +181,70 @@ TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
     EXPECT_EQ(state.ImageFolder, "/shots/");
 }
 
-TEST_F(Options, CancelledBrowserAndTypedTextChangeNothing)
+// A folder typed or pasted (in quotes, as Windows copies a path) counts as one browsed to; Enter
+// is OK and Escape a cancel, wherever the focus is.
+TEST_F(Options, TypedFolderWithEnterAndEscapeCancels)
 {
+    test::TempFolder other;
     Open();
     RunOptions([](frmOption& dialog) {
         auto* box = dialog.findChild<QLineEdit*>("txtFolder");
-        EXPECT_TRUE(box->isReadOnly());
+        box->selectAll();
         QTest::keyClicks(box, "/typed");
-        dialog.cmdFolder_Click(); // the browser is cancelled
-        QTest::keyClick(&dialog, Qt::Key_Escape); // means nothing here
-        EXPECT_TRUE(dialog.isVisible());
-        dialog.cmdOK_Click();
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
     });
     EXPECT_EQ(state.ImageFolder, images.folder());
+
+    const std::string chosen = other.path().string();
+    RunOptions([&](frmOption& dialog) {
+        auto* box = dialog.findChild<QLineEdit*>("txtFolder");
+        box->selectAll();
+        QTest::keyClicks(box, QString::fromStdString(" \"" + chosen + "\" "));
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(state.ImageFolder, chosen + "/");
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
+
+    // Emptied: OK and Enter do nothing until a folder is there.
+    RunOptions([](frmOption& dialog) {
+        auto* box = dialog.findChild<QLineEdit*>("txtFolder");
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.cmdCancel_Click();
+    });
+}
+
+// The game's default folder lies under a hidden folder and may not be there yet: the browser opens
+// at what there is of it, with hidden folders shown.
+TEST(FolderBrowser, OpensAtTheNearestFolderThereShowingHiddenOnes)
+{
+    test::TempFolder home;
+    std::filesystem::create_directories(home.path() / ".wine/drive_c");
+    const QString driveC = QString::fromStdString((home.path() / ".wine/drive_c").string());
+    QtFolderBrowser browser;
+    std::string chosen;
+    WithModalDialog(
+        [&] {
+            chosen = browser.BrowseForFolder(
+                nullptr, home.folder() + ".wine/drive_c/Program Files/Lineage/", "");
+        },
+        [&](QDialog& dialog) {
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            EXPECT_EQ(files.directory().absolutePath(), driveC);
+            EXPECT_TRUE(files.filter().testFlag(QDir::Hidden));
+            dialog.accept();
+        });
+    EXPECT_EQ(chosen, driveC.toStdString());
+
+    WithModalDialog([&] { browser.BrowseForFolder(nullptr, home.folder(), ""); },
+        [](QDialog& dialog) {
+            EXPECT_FALSE(dynamic_cast<QFileDialog&>(dialog).filter().testFlag(QDir::Hidden));
+            dialog.reject();
+        });
 }
 
 TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)

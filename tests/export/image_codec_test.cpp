@@ -29,11 +29,14 @@ int MaxChannelDifference(std::uint32_t a, std::uint32_t b)
     return most;
 }
 
-TEST(SaveFormat, BmpInAnyCaseIsABitmapEverythingElseJpeg)
+TEST(SaveFormat, PngOrBmpInAnyCaseEverythingElseJpeg)
 {
-    for (const char* name : { "a.bmp", "a.BMP", "shot.Bmp", "bmp" })
+    for (const char* name : { "a.png", "a.PNG", "shot.Png", ".png", "a.bmp.png" })
+        EXPECT_EQ(FormatForPath(name), SaveFormat::Png) << name;
+    for (const char* name : { "a.bmp", "a.BMP", "shot.Bmp", "bmp", "a.png.bmp" })
         EXPECT_EQ(FormatForPath(name), SaveFormat::Bitmap) << name;
-    for (const char* name : { "a.jpg", "a.png", "picture", "svtemp", "a.bmp.jpg", "mp", "" })
+    for (const char* name :
+        { "a.jpg", "picture", "svtemp", "a.bmp.jpg", "mp", "", "png", "apng", "a.png.jpg" })
         EXPECT_EQ(FormatForPath(name), SaveFormat::Jpeg) << name;
 }
 

@@ -84,6 +84,64 @@ TEST(FileReplace, ContentsReachTheDiskBeforeTheRenameAndTheFolderEntryAfterIt)
     EXPECT_EQ(Entries(folder.path()), Names{ "Snapvale2.ini" });
 }
 
+// Whatever holds the name (a file, a folder, a link to nothing) stays as it is; the system's
+// reason comes with a refusal.
+TEST(FileSystem, RenameWithoutReplacingLeavesAnyNameInTheWay)
+{
+    TempFolder folder;
+    FileSystem& system = FileSystem::Default();
+    folder.Write("a.tga", "a");
+    folder.Write("b.tga", "b");
+    fs::create_directory(folder.path() / "c.tga");
+    Names taken{ "b.tga", "c.tga" };
+#ifndef _WIN32
+    fs::create_symlink(folder.path() / "nowhere", folder.path() / "l.tga");
+    taken.push_back("l.tga");
+#endif
+    std::string reason;
+    for (const std::string& name : taken)
+        EXPECT_EQ(system.RenameWithoutReplacing(
+                      folder.folder() + "a.tga", folder.folder() + name, reason),
+            MoveStatus::TargetExists)
+            << name;
+    EXPECT_EQ(ReadFileBytes(folder.path() / "a.tga"), "a");
+    EXPECT_EQ(ReadFileBytes(folder.path() / "b.tga"), "b");
+
+    EXPECT_EQ(
+        system.RenameWithoutReplacing(folder.folder() + "a.tga", folder.folder() + "d.tga", reason),
+        MoveStatus::Moved);
+    EXPECT_EQ(ReadFileBytes(folder.path() / "d.tga"), "a");
+    EXPECT_FALSE(fs::exists(folder.path() / "a.tga"));
+
+    reason.clear();
+    EXPECT_EQ(
+        system.RenameWithoutReplacing(folder.folder() + "a.tga", folder.folder() + "e.tga", reason),
+        MoveStatus::Failed);
+    EXPECT_FALSE(reason.empty());
+}
+
+// A new file never takes the place of one that is there, and a write cut short at any step
+// leaves no trace.
+TEST(FileReplace, NewFileNeverReplacesAndLeavesNothingBehind)
+{
+    TempFolder folder;
+    const std::string target = folder.folder() + "shot.png";
+    EXPECT_EQ(WriteNewFileContents(target, kNewContents), NewFileStatus::Written);
+    EXPECT_EQ(WriteNewFileContents(target, "other"), NewFileStatus::TargetExists);
+    EXPECT_EQ(ReadFileBytes(target), kNewContents);
+    EXPECT_EQ(Entries(folder.path()), Names{ "shot.png" });
+    for (const FsCall step : { FsCall::AskWriteAccess, FsCall::CreateTemporaryFile, FsCall::Append,
+             FsCall::SyncFile, FsCall::CloseFile, FsCall::RenameWithoutReplacing }) {
+        SCOPED_TRACE(Name(step));
+        FaultyFileSystem system;
+        system.Fail(step);
+        EXPECT_EQ(WriteNewFileContents(folder.folder() + "new.png", kNewContents, system),
+            NewFileStatus::Failed);
+        EXPECT_TRUE(system.Called(step));
+        EXPECT_EQ(Entries(folder.path()), Names{ "shot.png" });
+    }
+}
+
 // Permission bits, the umask, symbolic links, FIFOs and devices under /dev are POSIX's; the
 // Windows tests check read-only marks, devices and files held open instead.
 #ifndef _WIN32

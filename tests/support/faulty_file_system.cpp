@@ -8,7 +8,7 @@ const char* Name(FsCall call)
 {
     static constexpr const char* kNames[] = { "ListFolder", "ModificationTime", "ReadFile",
         "AskWriteAccess", "IsFolder", "CreateFolder", "FollowLink", "CreateTemporaryFile", "Append",
-        "SyncFile", "CloseFile", "Rename", "Remove", "SyncFolder" };
+        "SyncFile", "CloseFile", "Rename", "RenameWithoutReplacing", "Remove", "SyncFolder" };
     return kNames[static_cast<int>(call)];
 }
 
@@ -136,6 +136,16 @@ bool FaultyFileSystem::Rename(const std::string& from, const std::string& to)
     if (Fails(FsCall::Rename, to))
         return false;
     return system_.Rename(from, to);
+}
+
+MoveStatus FaultyFileSystem::RenameWithoutReplacing(
+    const std::string& from, const std::string& to, std::string& reason)
+{
+    if (Fails(FsCall::RenameWithoutReplacing, to)) {
+        reason = "failed by the test";
+        return MoveStatus::Failed;
+    }
+    return system_.RenameWithoutReplacing(from, to, reason);
 }
 
 bool FaultyFileSystem::Remove(const std::string& path)

@@ -25,6 +25,7 @@ enum class FsCall {
     SyncFile,
     CloseFile,
     Rename,
+    RenameWithoutReplacing,
     Remove,
     SyncFolder,
 };
@@ -42,7 +43,8 @@ public:
     //   may not read; AskWriteAccess: ReadOnly; IsFolder: false; CreateFolder: false, nothing
     //   made; FollowLink, CreateTemporaryFile: nothing, and no file made; Append: writes the first
     //   half of the bytes, then fails (a disk that filled up); SyncFile, CloseFile: done, but
-    //   reported as failed; Rename, Remove, SyncFolder: nothing done.
+    //   reported as failed; Rename, Remove, SyncFolder: nothing done; RenameWithoutReplacing:
+    //   nothing done, Failed with a reason.
     void Fail(FsCall call, std::string pathPart = {});
 
     struct Record
@@ -67,6 +69,8 @@ public:
     std::unique_ptr<WritableFile> CreateTemporaryFile(
         const std::string& target, std::string& temporaryPath) override;
     bool Rename(const std::string& from, const std::string& to) override;
+    MoveStatus RenameWithoutReplacing(
+        const std::string& from, const std::string& to, std::string& reason) override;
     bool Remove(const std::string& path) override;
     bool SyncFolder(const std::string& folder) override;
 

@@ -10,9 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/private_profile.h"
-#include "app/start_up.h"
 #include "bench_support.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace {

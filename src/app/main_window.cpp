@@ -21,7 +21,6 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
-#include "app/private_profile.h"
 #include "base/twips.h"
 #include "catalogue/folder_history.h"
 #include "catalogue/folder_scan.h"
@@ -38,6 +37,8 @@
 #include "qt/qt_tree_grid.h"
 #include "qt/save_dialog.h"
 #include "qt/ui_font.h"
+#include "settings/chosen_folder.h"
+#include "settings/private_profile.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"
 #include "viewer/thumbnail_tray.h"
@@ -663,12 +664,12 @@ void frmMain::SavePicture(const QImage& picture, const std::string& proposedName
         return;
     const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
     const PixelBlock block = PixelsOf(pixels);
-    const bool written = FormatForPath(*path) == SaveFormat::Bitmap
+    const Status written = FormatForPath(*path) == SaveFormat::Bitmap
         ? WriteBmp(*path, block)
         : WriteJpeg(*path, block, kJpegQuality);
     // The program shows no message box; the one trace of a failed save is this line.
     if (!written)
-        std::cerr << "snapvale2: could not write " << *path << '\n';
+        std::cerr << "snapvale2: could not write " << *path << ": " << written.reason() << '\n';
 }
 
 void frmMain::mnuFile_Click(int Index)
@@ -742,15 +743,9 @@ void frmMain::OptionsFlow()
     if (result.empty())
         return;
     state_.ImageFolder = WithTrailingSeparator(result);
-    const std::optional<std::size_t> added = AddToHistory(state_.FolderHistory, state_.ImageFolder);
-    // The folder and its history key in one replace of the file.
-    const std::string settings = state_.SettingsFile();
-    if (std::optional<PrivateProfile> profile = LoadPrivateProfile(settings)) {
-        profile->Write("CONFIG", "FOLDER", state_.ImageFolder);
-        if (added)
-            profile->Write(kHistorySection, HistoryKey(*added), state_.ImageFolder);
-        StorePrivateProfile(*profile, settings);
-    }
+    // The history as the file now holds it: another running copy may have added to it.
+    state_.FolderHistory =
+        StoreChosenFolder(state_.SettingsFile(), state_.ImageFolder, state_.FolderHistory).history;
     SetupTree();
     ShowDates();
     BuildHistoryMenu();

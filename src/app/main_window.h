@@ -9,8 +9,8 @@
 #include <QList>
 #include <QMainWindow>
 
-#include "app/start_up.h"
 #include "catalogue/date_tree.h"
+#include "settings/start_up.h"
 
 class QAction;
 class QGroupBox;

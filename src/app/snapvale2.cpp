@@ -6,9 +6,9 @@
 #include <QTranslator>
 
 #include "app/main_window.h"
-#include "app/start_up.h"
 #include "os/user_folders.h"
 #include "qt/ui_font.h"
+#include "settings/start_up.h"
 
 namespace snapvale {
 
@@ -24,7 +24,7 @@ int Main(int argc, char** argv)
     if (qtTexts.load(japanese, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(&qtTexts);
 
-    AppState state = ReadStartupState(ProgramFolder());
+    AppState state = ReadStartupState(ProgramFolder(), BuildSettingsPlacement());
     frmMain window(state);
     // Dialogs and the task bar show the main window's icon; the desktop entry is found by name.
     application.setWindowIcon(window.windowIcon());

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/private_profile.h"
+#include "settings/private_profile.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_location.h"
+
 namespace snapvale {
 
 // The platform's directory separator; every folder the program holds ends in it, and paths are
@@ -49,9 +51,11 @@ std::string WithTrailingSeparator(std::string folder);
 // user's default Wine prefix on systems other than Windows.
 std::string DefaultImageFolder();
 
-// Chooses the settings file for a program in `programFolder` and reads the image folder, the
-// folder history and the fit choice from it. Writes nothing; a missing file, section or key gives
-// the defaults.
-AppState ReadStartupState(const std::string& programFolder);
+// Chooses the settings file for a program in `programFolder` as `placement` asks and reads the
+// image folder, the folder history and the fit choice from it. Writes nothing; a missing file,
+// section or key gives the defaults. The program passes its build's placement; a test or tool
+// that names a program folder of its own keeps the settings there.
+AppState ReadStartupState(
+    const std::string& programFolder, SettingsPlacement placement = SettingsPlacement::Portable);
 
 } // namespace snapvale

@@ -27,18 +27,18 @@ TEST(StoreChosenFolder, TwoCopiesChoosingInTurnKeepEveryFolder)
     for (int turn = 0; turn < 4; ++turn)
         for (auto [memory, name] :
             { std::pair{ &first, "/first" }, std::pair{ &second, "/second" } }) {
-            chosen.push_back(name + std::to_string(turn) + "/");
+            chosen.push_back(name + std::to_string(turn) + kSeparator);
             const StoredFolder stored = StoreChosenFolder(file, chosen.back(), *memory);
             ASSERT_TRUE(stored.status) << stored.status.reason();
             *memory = stored.history;
         }
     // A folder the other copy added is not added again.
-    const StoredFolder again = StoreChosenFolder(file, "/second0/", first);
+    const StoredFolder again = StoreChosenFolder(file, chosen[1], first);
     EXPECT_EQ(again.history, chosen);
 
     const AppState restarted = ReadStartupState(folder.path().string());
     EXPECT_EQ(restarted.FolderHistory, chosen);
-    EXPECT_EQ(restarted.ImageFolder, "/second0/");
+    EXPECT_EQ(restarted.ImageFolder, chosen[1]);
 }
 
 // A copy that numbered entries from its own memory left a gap, a duplicate and, past a cleared

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         { "shot_1080_rle24.tga", 1920, 1080, 10, 24, false },
         { "shot_1080_rle32_topdown.tga", 1920, 1080, 10, 32, true },
         { "shot_4k_raw8_mapped.tga", 3840, 2160, 1, 8, false },
-        { "shot_4k_rle24.tga", 3840, 2160, 10, 24, false },
+        { "shot_4k_rle16.tga", 3840, 2160, 10, 16, false },
         { "shot_4k_rle8_mapped.tga", 3840, 2160, 9, 8, true },
     };
     int number = 0;

@@ -93,9 +93,9 @@ void BM_StoreChosenFolder(benchmark::State& state)
     long added = 0;
     for (auto _ : state) {
         const int next = static_cast<int>(added % kCopies);
-        const snapvale::StoredFolder stored = snapvale::StoreChosenFolder(
-            folders[next]->folder() + snapvale::kSettingsFileName,
-            HistoryFolder(state.range(0) + added++), {});
+        const snapvale::StoredFolder stored =
+            snapvale::StoreChosenFolder(folders[next]->folder() + snapvale::kSettingsFileName,
+                HistoryFolder(state.range(0) + added++), {});
         benchmark::DoNotOptimize(stored.history.data());
     }
 }

@@ -10,9 +10,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/private_profile.h"
-#include "app/start_up.h"
 #include "bench_support.h"
+#include "settings/chosen_folder.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -70,8 +71,8 @@ void BM_ReadKeyByKey(benchmark::State& state)
 }
 BENCHMARK(BM_ReadKeyByKey)->Arg(100)->Arg(2'000)->Unit(benchmark::kMillisecond);
 
-// What accepting a folder in the options dialog costs with a long history: one key written,
-// the file replaced and flushed to disk.
+// One key written with WriteIniString (the fit choice): the file read, replaced and flushed to
+// disk.
 void BM_WriteOneKey(benchmark::State& state)
 {
     const auto folders = SettingsFolders(state.range(0));
@@ -83,6 +84,22 @@ void BM_WriteOneKey(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WriteOneKey)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond);
+
+// What accepting a new folder in the options dialog costs with a long history: the history read
+// from the file as it is now, the folder added, the file replaced and flushed to disk.
+void BM_StoreChosenFolder(benchmark::State& state)
+{
+    const auto folders = SettingsFolders(state.range(0));
+    long added = 0;
+    for (auto _ : state) {
+        const int next = static_cast<int>(added % kCopies);
+        const snapvale::StoredFolder stored =
+            snapvale::StoreChosenFolder(folders[next]->folder() + snapvale::kSettingsFileName,
+                HistoryFolder(state.range(0) + added++), {});
+        benchmark::DoNotOptimize(stored.history.data());
+    }
+}
+BENCHMARK(BM_StoreChosenFolder)->Arg(0)->Arg(50'000)->Unit(benchmark::kMillisecond);
 
 // Clearing a long history as the history menu does: one load, every key blanked in memory, one
 // replace of the file.

@@ -31,12 +31,12 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
-#include "app/private_profile.h"
-#include "app/start_up.h"
 #include "bench_support.h"
 #include "export/jpeg_codec.h"
 #include "qt/date_tree_view.h"
 #include "qt/picture_image.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"

@@ -1,16 +1,39 @@
 // Runs the fuzz target once on every file below the folders (or files) named on the command
-// line, so the seed corpus and past findings stay regression tests without libFuzzer.
+// line, so the seed corpus and past findings stay regression tests without libFuzzer, and counts
+// what the decoder made of them: pictures, and files refused for each reason.
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <vector>
+
+#include "tga/tga_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace {
+
+const char* Name(snapvale::TGAReason reason)
+{
+    switch (reason) {
+    case snapvale::TGAReason::NotTGA:
+        return "not a TGA";
+    case snapvale::TGAReason::UnsupportedType:
+        return "unsupported type";
+    case snapvale::TGAReason::TooLarge:
+        return "too large";
+    case snapvale::TGAReason::Truncated:
+        return "truncated";
+    case snapvale::TGAReason::Unreadable:
+        break;
+    }
+    return "unreadable";
+}
+
+std::map<std::string, int> tally;
 
 void Replay(const std::filesystem::path& file)
 {
@@ -18,6 +41,8 @@ void Replay(const std::filesystem::path& file)
     const std::vector<std::uint8_t> bytes{ std::istreambuf_iterator<char>(in),
         std::istreambuf_iterator<char>() };
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    const snapvale::TGAResult result = snapvale::DecodeTGAWithReason(bytes);
+    ++tally[result.picture ? "picture" : Name(result.failure.reason)];
 }
 
 } // namespace
@@ -44,6 +69,9 @@ int main(int argc, char** argv)
                 ++count;
             }
     }
-    std::printf("replayed %zu inputs\n", count);
+    std::printf("replayed %zu inputs:", count);
+    for (const auto& [what, number] : tally)
+        std::printf(" %d %s;", number, what.c_str());
+    std::printf("\n");
     return count > 0 ? 0 : 1;
 }

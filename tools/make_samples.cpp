@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/private_profile.h"
+#include "settings/private_profile.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"

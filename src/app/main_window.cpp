@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QScreen>
 
-#include "app/settings_writes.h"
 #include "base/twips.h"
 #include "catalogue/folder_history.h"
 #include "catalogue/folder_scan.h"
@@ -29,6 +28,8 @@
 #include "qt/qt_text.h"
 #include "qt/save_dialog.h"
 #include "qt/ui_font.h"
+#include "settings/chosen_folder.h"
+#include "settings/settings_writes.h"
 #include "viewer/full_screen_view.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"
@@ -508,7 +509,9 @@ void frmMain::showOptions()
     if (result.empty())
         return;
     state_.ImageFolder = WithTrailingSeparator(result);
-    StoreImageFolder(state_, AddToHistory(state_.FolderHistory, state_.ImageFolder));
+    // The history as the file now holds it: another running copy may have added to it.
+    state_.FolderHistory =
+        StoreChosenFolder(state_.SettingsFile(), state_.ImageFolder, state_.FolderHistory).history;
     ShowDates();
     mnuFavorates->HistoryChanged();
 }

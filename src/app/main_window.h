@@ -11,9 +11,9 @@
 
 #include <QMainWindow>
 
-#include "app/start_up.h"
 #include "catalogue/catalogue_changes.h"
 #include "catalogue/date_tree.h"
+#include "settings/start_up.h"
 
 class QAction;
 class QGroupBox;

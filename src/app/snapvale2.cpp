@@ -10,11 +10,11 @@
 #include <QTranslator>
 
 #include "app/main_window.h"
-#include "app/start_target.h"
-#include "app/start_up.h"
 #include "os/user_folders.h"
 #include "qt/qt_text.h"
 #include "qt/ui_font.h"
+#include "settings/start_target.h"
+#include "settings/start_up.h"
 
 namespace snapvale {
 
@@ -53,7 +53,7 @@ int Main(int argc, char** argv)
     if (qtTexts.load(japanese, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(&qtTexts);
 
-    AppState state = ReadStartupState(ProgramFolder());
+    AppState state = ReadStartupState(ProgramFolder(), BuildSettingsPlacement());
     // A folder named on the command line is shown for this run, as a history pick is; the
     // settings keep theirs.
     const StartArguments start = ReadStartArguments(PathArguments(argc, argv));

@@ -8,10 +8,9 @@
 namespace snapvale {
 
 // Sorts entries lo to hi (inclusive) of `list` in place, ascending. Entries are date keys
-// "YYYY/MM/DD", whose text order is their calendar order. A quicksort with the middle entry as
-// pivot and one forward partition pass; entries outside lo..hi are not touched, and an empty or
-// one-entry range, or bounds outside the list, leave the list as it is. Stack depth stays
-// logarithmic and the running time O(n log n) whatever the input order.
+// "YYYY/MM/DD", whose text order is their calendar order. Entries outside lo..hi are not touched,
+// and an empty or one-entry range, or bounds outside the list, leave the list as it is. The
+// running time is O(n log n) whatever the input order.
 void QuickSortDates(std::vector<std::string>& list, int lo, int hi);
 
 } // namespace snapvale

@@ -176,10 +176,14 @@ void RunExport(QWidget* owner, FolderBrowser& browser, ExistingFileQuestion& que
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
     // Queued: a modal progress dialog runs the event loop inside setValue, which must not
-    // happen inside the export's own handling of a finished file.
+    // happen inside the export's own handling of a finished file. A count still on its way when
+    // the export has finished is dropped: setValue would show the dialog again over the summary.
+    bool over = false;
     QObject::connect(
         &run, &BatchExport::Progress, &progress,
-        [&progress](int done, int total) {
+        [&progress, &over](int done, int total) {
+            if (over)
+                return;
             progress.setValue(done);
             progress.setLabelText(QStringLiteral("書き出し中… %1 / %2").arg(done).arg(total));
         },
@@ -188,10 +192,12 @@ void RunExport(QWidget* owner, FolderBrowser& browser, ExistingFileQuestion& que
     QEventLoop loop;
     QObject::connect(&run, &BatchExport::Finished, &loop, &QEventLoop::quit);
     run.Start();
-    if (!run.IsFinished()) {
-        progress.show();
+    progress.show();
+    // Asked after show(), which may run events of its own, so that an export that finished
+    // meanwhile does not leave the loop waiting for a Finished already gone.
+    if (!run.IsFinished())
         loop.exec();
-    }
+    over = true;
     progress.hide();
 
     QMessageBox summary(

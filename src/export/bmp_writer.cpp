@@ -61,10 +61,12 @@ std::string EncodeBmp(const PixelBlock& block)
     return out;
 }
 
-bool WriteBmp(const std::string& path, const PixelBlock& block)
+Status WriteBmp(const std::string& path, const PixelBlock& block)
 {
     const std::string bytes = EncodeBmp(block);
-    return !bytes.empty() && ReplaceFileContents(path, bytes);
+    if (bytes.empty())
+        return Status::Failure("the picture is empty or too large for a bitmap file");
+    return ReplaceFileContents(path, bytes);
 }
 
 } // namespace snapvale

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/pixel_block.h"
+#include "os/status.h"
 
 namespace snapvale {
 
@@ -13,7 +14,7 @@ namespace snapvale {
 std::string EncodeBmp(const PixelBlock& block);
 
 // Writes the block as a 24-bit Windows bitmap at exactly `path`, replacing any file there
-// atomically. False, with the earlier file untouched, when it cannot be written.
-bool WriteBmp(const std::string& path, const PixelBlock& block);
+// atomically. When it cannot be written the earlier file stays untouched, and the result says why.
+Status WriteBmp(const std::string& path, const PixelBlock& block);
 
 } // namespace snapvale

@@ -86,10 +86,12 @@ bool DecodeJpeg(std::string_view bytes, int& width, int& height, std::vector<std
     return ok;
 }
 
-bool WriteJpeg(const std::string& path, const PixelBlock& block, int quality)
+Status WriteJpeg(const std::string& path, const PixelBlock& block, int quality)
 {
     const std::string bytes = EncodeJpeg(block, quality);
-    return !bytes.empty() && ReplaceFileContents(path, bytes);
+    if (bytes.empty())
+        return Status::Failure("the JPEG encoder refused the picture");
+    return ReplaceFileContents(path, bytes);
 }
 
 } // namespace snapvale

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/pixel_block.h"
+#include "os/status.h"
 
 namespace snapvale {
 
@@ -27,7 +28,7 @@ bool DecodeJpeg(
     std::string_view bytes, int& width, int& height, std::vector<std::uint32_t>& pixels);
 
 // Writes the block as a JPEG at exactly `path` (no extension is added), replacing any file there
-// atomically. False, with the earlier file untouched, when it cannot be written.
-bool WriteJpeg(const std::string& path, const PixelBlock& block, int quality);
+// atomically. When it cannot be written the earlier file stays untouched, and the result says why.
+Status WriteJpeg(const std::string& path, const PixelBlock& block, int quality);
 
 } // namespace snapvale

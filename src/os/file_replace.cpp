@@ -4,40 +4,46 @@ namespace snapvale {
 
 namespace {
 
-bool WriteAndClose(WritableFile& file, std::string_view bytes)
+Status WriteAndClose(WritableFile& file, std::string_view bytes)
 {
-    bool ok = file.Append(bytes);
-    ok = ok && file.Sync();
+    Status status = file.Append(bytes);
+    if (status)
+        status = file.Sync();
     // Closed even after a failed write, so the temporary file can be removed everywhere.
-    return file.Close() && ok;
+    Status closed = file.Close();
+    return status ? closed : status;
 }
 
 } // namespace
 
-bool ReplaceFileContents(const std::string& requested, std::string_view bytes, FileSystem& fs)
+Status ReplaceFileContents(const std::string& requested, std::string_view bytes, FileSystem& fs)
 {
     const std::optional<std::string> target = fs.FollowLink(requested);
     if (!target)
-        return false;
+        return Status::Failure("its chain of links cannot be followed to an end");
     const std::string folder = FolderOf(*target);
-    if (fs.AskWriteAccess(folder) != WriteAccess::Writable)
-        return false;
-    if (fs.AskWriteAccess(*target) == WriteAccess::ReadOnly)
-        return false;
+    std::string reason;
+    if (fs.AskWriteAccess(folder, reason) != WriteAccess::Writable)
+        return Status::Failure("cannot create files in " + folder
+            + (reason.empty() ? std::string(": the folder does not exist") : ": " + reason));
+    if (fs.AskWriteAccess(*target, reason) == WriteAccess::ReadOnly)
+        return Status::Failure(reason);
 
     std::string temporary;
-    std::unique_ptr<WritableFile> file = fs.CreateTemporaryFile(*target, temporary);
-    if (!file)
-        return false;
-    const bool written = WriteAndClose(*file, bytes);
+    std::unique_ptr<WritableFile> file;
+    if (Status created = fs.CreateTemporaryFile(*target, temporary, file); !created)
+        return created;
+    Status written = WriteAndClose(*file, bytes);
     file.reset();
-    if (!written || !fs.Rename(temporary, *target)) {
+    if (written)
+        written = fs.Rename(temporary, *target);
+    if (!written) {
         fs.Remove(temporary);
-        return false;
+        return written;
     }
     // The new entry may still sit in memory only; a failure here cannot undo the rename.
     fs.SyncFolder(folder);
-    return true;
+    return {};
 }
 
 NewFileStatus WriteNewFileContents(
@@ -47,10 +53,10 @@ NewFileStatus WriteNewFileContents(
     if (fs.AskWriteAccess(folder) != WriteAccess::Writable)
         return NewFileStatus::Failed;
     std::string temporary;
-    std::unique_ptr<WritableFile> file = fs.CreateTemporaryFile(target, temporary);
-    if (!file)
+    std::unique_ptr<WritableFile> file;
+    if (!fs.CreateTemporaryFile(target, temporary, file))
         return NewFileStatus::Failed;
-    const bool written = WriteAndClose(*file, bytes);
+    const bool written = WriteAndClose(*file, bytes).ok();
     file.reset();
     std::string reason;
     const MoveStatus moved =

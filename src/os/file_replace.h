@@ -17,10 +17,10 @@ namespace snapvale {
 // permissions, and its owner and group where the system allows.
 //
 // Nothing is written where `fs` says this user may not change the target or create files in its
-// folder. Returns false, leaving whatever was at `target` untouched and no temporary file behind,
-// when any step up to the rename fails. Once the rename has succeeded the new contents are in
-// place and the result is true, even when the folder cannot be synced.
-bool ReplaceFileContents(
+// folder. Fails, saying why and leaving whatever was at `target` untouched and no temporary file
+// behind, when any step up to the rename fails. Once the rename has succeeded the new contents
+// are in place and the call succeeds, even when the folder cannot be synced.
+Status ReplaceFileContents(
     const std::string& target, std::string_view bytes, FileSystem& fs = FileSystem::Default());
 
 enum class NewFileStatus {

@@ -33,16 +33,28 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, end);
 }
 
-std::string UniqueSuffix()
+std::string TemporaryPathBeside(const std::string& target)
 {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr std::size_t kSuffixLength = 7; // "." and six letters and digits
+    const std::size_t last = target.find_last_of(kSeparators);
+    const std::size_t nameStart = last == std::string::npos ? 0 : last + 1;
+    std::size_t nameEnd = target.size();
+    if (nameEnd - nameStart > kMaxTemporaryNameLength - kSuffixLength) {
+        nameEnd = nameStart + kMaxTemporaryNameLength - kSuffixLength;
+        // Not inside a character: UTF-8 continuation bytes are 10xxxxxx.
+        while (nameEnd > nameStart && (static_cast<unsigned char>(target[nameEnd]) & 0xC0) == 0x80)
+            --nameEnd;
+    }
+
     thread_local std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string suffix = ".";
-    for (int i = 0; i < 6; ++i)
-        suffix += kLetters[pick(random)];
-    return suffix;
+    std::string path = target.substr(0, nameEnd);
+    path += '.';
+    for (std::size_t i = 1; i < kSuffixLength; ++i)
+        path += kLetters[pick(random)];
+    return path;
 }
 
 } // namespace snapvale

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/status.h"
+
 namespace snapvale {
 
 struct FolderFile
@@ -51,19 +53,20 @@ enum class WriteAccess {
 };
 
 // A new file being written, owned by whoever asked for it. Destroying it closes it, ignoring
-// errors; what was written stays on disk until someone removes the file.
+// errors; what was written stays on disk until someone removes the file. Each call that fails
+// says why (see Status).
 class WritableFile
 {
 public:
     virtual ~WritableFile() = default;
 
-    // Appends all of `bytes`. False when that failed; part of them may have been written.
-    virtual bool Append(std::string_view bytes) = 0;
+    // Appends all of `bytes`. A failure may have written part of them.
+    virtual Status Append(std::string_view bytes) = 0;
     // Puts what was appended on the disk itself, so that it survives a power cut.
-    virtual bool Sync() = 0;
-    // Closes the file. False when the system reports a failure of the earlier writes; the file is
+    virtual Status Sync() = 0;
+    // Closes the file. Fails when the system reports a failure of the earlier writes; the file is
     // closed either way, and later calls fail.
-    virtual bool Close() = 0;
+    virtual Status Close() = 0;
 };
 
 class FileSystem
@@ -99,17 +102,23 @@ public:
     // Whether this user may change what is at `path` (links followed): a file's contents, or a
     // folder's entries. The system decides, asked for the real user; besides that, whatever no
     // permission bit lets anybody write counts as read-only, even for a user whom the system
-    // would let write (such as root), so a file marked read-only by hand stays as it is.
-    virtual WriteAccess AskWriteAccess(const std::string& path) = 0;
+    // would let write (such as root), so a file marked read-only by hand stays as it is. For
+    // ReadOnly, `reason` says why (the system's message where it gave one).
+    virtual WriteAccess AskWriteAccess(const std::string& path, std::string& reason) = 0;
+    WriteAccess AskWriteAccess(const std::string& path)
+    {
+        std::string reason;
+        return AskWriteAccess(path, reason);
+    }
 
     // Whether a folder is at `path` (links followed).
     virtual bool IsFolder(const std::string& path) = 0;
 
     // Creates the folder `path`, readable and writable by this user only (settings folders hold
     // what the user chose; on Windows the folder inherits its parent's access list, which under
-    // the user's profile admits the user alone). False when it was not made, also when something
+    // the user's profile admits the user alone). Fails when it was not made, also when something
     // is there already.
-    virtual bool CreateFolder(const std::string& path) = 0;
+    virtual Status CreateFolder(const std::string& path) = 0;
 
     // The path that writing to `path` reaches: when `path` is a symbolic link, the path at the
     // end of its chain of links, whether or not a file is there yet (so that replacing or
@@ -117,17 +126,17 @@ public:
     // be read or the chain does not end.
     virtual std::optional<std::string> FollowLink(const std::string& path) = 0;
 
-    // Creates a new empty file in the folder of `target`, under a name no other file has (the
-    // target's name with a suffix), and stores that name in `temporaryPath`. When the target
-    // exists, the file gets its permissions, and its owner and group where the system lets this
-    // user give them (else it is this user's, as any new file is); otherwise it gets what the
-    // system gives a new file. Nothing, and no file left behind, when it cannot be created.
-    virtual std::unique_ptr<WritableFile> CreateTemporaryFile(
-        const std::string& target, std::string& temporaryPath) = 0;
+    // Creates a new empty file in the folder of `target`, under a name no other file has
+    // (TemporaryPathBeside), and stores it in `file` and its path in `temporaryPath`. When the
+    // target exists, the file gets its permissions, and its owner and group where the system
+    // lets this user give them (else it is this user's, as any new file is); otherwise it gets
+    // what the system gives a new file. On failure no file is made or left behind.
+    virtual Status CreateTemporaryFile(const std::string& target, std::string& temporaryPath,
+        std::unique_ptr<WritableFile>& file) = 0;
 
     // Renames `from` to `to` in one step, replacing a file at `to`: a reader sees either the old
-    // file or the new one. False, with both left as they were, when it fails.
-    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    // file or the new one. A failure leaves both as they were.
+    virtual Status Rename(const std::string& from, const std::string& to) = 0;
 
     // Renames `from` to `to` in one step unless something (a file, a folder, a link) is at `to`:
     // then nothing changes and the answer is TargetExists, also when that something appeared a
@@ -137,20 +146,27 @@ public:
     virtual MoveStatus RenameWithoutReplacing(
         const std::string& from, const std::string& to, std::string& reason) = 0;
 
-    // Removes the file at `path` (not a link's target). False when nothing was removed.
-    virtual bool Remove(const std::string& path) = 0;
+    // Removes the file at `path` (not a link's target). Fails when nothing was removed.
+    virtual Status Remove(const std::string& path) = 0;
 
     // Puts the folder's entries (names created, renamed or removed in it) on the disk itself.
     // Where the system does that with the rename already, this does nothing and succeeds.
-    virtual bool SyncFolder(const std::string& folder) = 0;
+    virtual Status SyncFolder(const std::string& folder) = 0;
 };
 
 // The folder part of `path`: everything before its last separator, the root itself for a path
 // directly in the root, and "." for a bare name.
 std::string FolderOf(const std::string& path);
 
-// "." and six letters and digits, different for every call in every process: what makes a
-// temporary file's name beside its target unique.
-std::string UniqueSuffix();
+// Longest name, in bytes, that a temporary file beside its target takes: short enough for any
+// folder, whatever the target's name (which may already be as long as the system allows).
+inline constexpr std::size_t kMaxTemporaryNameLength = 40;
+
+// A new path in the folder of `target` for a temporary file that will replace it: the start of
+// the target's name (cut at a character boundary, so the name stays valid UTF-8), a "." and six
+// letters and digits that differ for every call in every process. Its name is at most
+// kMaxTemporaryNameLength bytes long, so a target whose name is at the system's limit can still
+// be replaced.
+std::string TemporaryPathBeside(const std::string& target);
 
 } // namespace snapvale

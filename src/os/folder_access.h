@@ -14,7 +14,8 @@ namespace snapvale {
 bool MayWriteInFolder(const std::string& folder, FileSystem& fs = FileSystem::Default());
 
 // Creates `folder` and any missing folders above it, the new ones readable by the user only,
-// where MayWriteInFolder allows it. True when the folder exists afterwards.
-bool CreateFolderPath(const std::string& folder, FileSystem& fs = FileSystem::Default());
+// where MayWriteInFolder allows it. Succeeds when the folder exists afterwards; otherwise says
+// which folder could not be made, and why.
+Status CreateFolderPath(const std::string& folder, FileSystem& fs = FileSystem::Default());
 
 } // namespace snapvale

@@ -22,6 +22,11 @@ constexpr mode_t kPermissionBits = 07777;
 // A path that names nothing: no entry, or a part of it that is not a folder.
 bool IsMissing(int error) { return error == ENOENT || error == ENOTDIR; }
 
+// The failure `error` stands for, in the system's words.
+Status ErrorStatus(int error) { return Status::Failure(std::generic_category().message(error)); }
+
+Status FromResult(int result) { return result == 0 ? Status() : ErrorStatus(errno); }
+
 // Closes the folder however the listing ends.
 class FolderHandle
 {
@@ -79,32 +84,32 @@ public:
             ::close(fd_);
     }
 
-    bool Append(std::string_view bytes) override
+    Status Append(std::string_view bytes) override
     {
         if (fd_ < 0)
-            return false;
+            return ErrorStatus(EBADF);
         while (!bytes.empty()) {
             const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                return false;
+                return ErrorStatus(errno);
             }
             bytes.remove_prefix(static_cast<std::size_t>(written));
         }
-        return true;
+        return {};
     }
 
-    bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+    Status Sync() override { return fd_ < 0 ? ErrorStatus(EBADF) : FromResult(::fsync(fd_)); }
 
-    bool Close() override
+    Status Close() override
     {
         if (fd_ < 0)
-            return false;
+            return ErrorStatus(EBADF);
         // The descriptor is gone even when close reports an error; it must not be closed twice.
         const int result = ::close(fd_);
         fd_ = -1;
-        return result == 0;
+        return FromResult(result);
     }
 
 private:
@@ -231,18 +236,27 @@ public:
         return ReadStatus::Ok;
     }
 
-    WriteAccess AskWriteAccess(const std::string& path) override
+    WriteAccess AskWriteAccess(const std::string& path, std::string& reason) override
     {
         struct stat status
         {
         };
-        if (::stat(path.c_str(), &status) != 0)
-            return errno == ENOENT ? WriteAccess::Missing : WriteAccess::ReadOnly;
-        if ((status.st_mode & kAnyWrite) == 0)
+        if (::stat(path.c_str(), &status) != 0) {
+            if (errno == ENOENT)
+                return WriteAccess::Missing;
+            reason = std::generic_category().message(errno);
             return WriteAccess::ReadOnly;
+        }
+        if ((status.st_mode & kAnyWrite) == 0) {
+            reason = "read-only: its permissions let no one write it";
+            return WriteAccess::ReadOnly;
+        }
         // A folder's entries change only for a user who may also search it.
         const int wanted = S_ISDIR(status.st_mode) ? (W_OK | X_OK) : W_OK;
-        return ::access(path.c_str(), wanted) == 0 ? WriteAccess::Writable : WriteAccess::ReadOnly;
+        if (::access(path.c_str(), wanted) == 0)
+            return WriteAccess::Writable;
+        reason = std::generic_category().message(errno);
+        return WriteAccess::ReadOnly;
     }
 
     bool IsFolder(const std::string& path) override
@@ -253,7 +267,10 @@ public:
         return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
     }
 
-    bool CreateFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0700) == 0; }
+    Status CreateFolder(const std::string& path) override
+    {
+        return FromResult(::mkdir(path.c_str(), 0700));
+    }
 
     std::optional<std::string> FollowLink(const std::string& path) override
     {
@@ -281,39 +298,40 @@ public:
         return std::nullopt;
     }
 
-    std::unique_ptr<WritableFile> CreateTemporaryFile(
-        const std::string& target, std::string& temporaryPath) override
+    Status CreateTemporaryFile(const std::string& target, std::string& temporaryPath,
+        std::unique_ptr<WritableFile>& file) override
     {
         struct stat existing
         {
         };
         const bool exists = ::stat(target.c_str(), &existing) == 0;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string path = target + UniqueSuffix();
+        for (int attempt = 0;; ++attempt) {
+            std::string path = TemporaryPathBeside(target);
             // 0666 under the process's umask: the permissions of any new file.
             const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0) {
-                if (errno == EEXIST)
+                if (errno == EEXIST && attempt < 100)
                     continue;
-                return nullptr;
+                return ErrorStatus(errno);
             }
             // The owner before the mode: giving a file away clears its set-ID bits.
             if (exists)
                 KeepOwner(fd, existing);
             if (exists && ::fchmod(fd, existing.st_mode & kPermissionBits) != 0) {
+                const int error = errno;
                 ::close(fd);
                 ::unlink(path.c_str());
-                return nullptr;
+                return ErrorStatus(error);
             }
             temporaryPath = std::move(path);
-            return std::make_unique<PosixWritableFile>(fd);
+            file = std::make_unique<PosixWritableFile>(fd);
+            return {};
         }
-        return nullptr;
     }
 
-    bool Rename(const std::string& from, const std::string& to) override
+    Status Rename(const std::string& from, const std::string& to) override
     {
-        return ::rename(from.c_str(), to.c_str()) == 0;
+        return FromResult(::rename(from.c_str(), to.c_str()));
     }
 
     MoveStatus RenameWithoutReplacing(
@@ -352,12 +370,14 @@ public:
         return failed(errno);
     }
 
-    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    Status Remove(const std::string& path) override { return FromResult(::unlink(path.c_str())); }
 
-    bool SyncFolder(const std::string& folder) override
+    Status SyncFolder(const std::string& folder) override
     {
         const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        return fd.get() >= 0 && ::fsync(fd.get()) == 0;
+        if (fd.get() < 0)
+            return ErrorStatus(errno);
+        return FromResult(::fsync(fd.get()));
     }
 };
 

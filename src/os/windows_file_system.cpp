@@ -113,6 +113,9 @@ std::int64_t FileSize(DWORD high, DWORD low)
     return static_cast<std::int64_t>((std::uint64_t{ high } << 32) | low);
 }
 
+// The failure the system's last error stands for, in its own words.
+Status LastErrorStatus() { return Status::Failure(SystemErrorText(::GetLastError())); }
+
 bool IsNotFound(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
@@ -270,29 +273,36 @@ public:
             ::CloseHandle(file_);
     }
 
-    bool Append(std::string_view bytes) override
+    Status Append(std::string_view bytes) override
     {
         if (file_ == INVALID_HANDLE_VALUE)
-            return false;
+            return Status::Failure(SystemErrorText(ERROR_INVALID_HANDLE));
         while (!bytes.empty()) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
             DWORD written = 0;
-            if (!::WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written == 0)
-                return false;
+            if (!::WriteFile(file_, bytes.data(), chunk, &written, nullptr))
+                return LastErrorStatus();
+            if (written == 0)
+                return Status::Failure(SystemErrorText(ERROR_WRITE_FAULT));
             bytes.remove_prefix(written);
         }
-        return true;
+        return {};
     }
 
-    bool Sync() override { return file_ != INVALID_HANDLE_VALUE && ::FlushFileBuffers(file_); }
-
-    bool Close() override
+    Status Sync() override
     {
         if (file_ == INVALID_HANDLE_VALUE)
-            return false;
+            return Status::Failure(SystemErrorText(ERROR_INVALID_HANDLE));
+        return ::FlushFileBuffers(file_) ? Status() : LastErrorStatus();
+    }
+
+    Status Close() override
+    {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return Status::Failure(SystemErrorText(ERROR_INVALID_HANDLE));
         const bool closed = ::CloseHandle(file_);
         file_ = INVALID_HANDLE_VALUE;
-        return closed;
+        return closed ? Status() : LastErrorStatus();
     }
 
 private:
@@ -350,13 +360,13 @@ public:
 
     bool empty() const { return list_ == nullptr; }
 
-    bool ApplyTo(HANDLE file) const
+    // ERROR_SUCCESS, or the system's error code.
+    DWORD ApplyTo(HANDLE file) const
     {
         const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION
             | (protected_ ? PROTECTED_DACL_SECURITY_INFORMATION
                           : UNPROTECTED_DACL_SECURITY_INFORMATION);
-        return ::SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list_, nullptr)
-            == ERROR_SUCCESS;
+        return ::SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list_, nullptr);
     }
 
 private:
@@ -477,20 +487,27 @@ public:
         return ReadStatus::Ok;
     }
 
-    WriteAccess AskWriteAccess(const std::string& path) override
+    WriteAccess AskWriteAccess(const std::string& path, std::string& reason) override
     {
         const std::optional<std::wstring> wide = WideFromUtf8(path);
         if (!wide)
             return WriteAccess::Missing;
         const std::optional<BY_HANDLE_FILE_INFORMATION> information = FollowedInformation(*wide);
-        if (!information)
-            return IsNotFound(::GetLastError()) ? WriteAccess::Missing : WriteAccess::ReadOnly;
+        if (!information) {
+            const DWORD error = ::GetLastError();
+            if (IsNotFound(error))
+                return WriteAccess::Missing;
+            reason = SystemErrorText(error);
+            return WriteAccess::ReadOnly;
+        }
         const bool folder = (information->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // A file's read-only mark is the box in its properties, which the system keeps even for
         // administrators. On a folder the mark means nothing of the kind (Explorer sets it on
         // folders it has customised), so only the access list speaks for folders.
-        if (!folder && (information->dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        if (!folder && (information->dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+            reason = "read-only: the file is marked read-only";
             return WriteAccess::ReadOnly;
+        }
         // The access list decides, asked by opening for the right to write the file or to add
         // files to the folder; nothing is written.
         const Handle probe(::CreateFileW(wide->c_str(), folder ? FILE_ADD_FILE : FILE_WRITE_DATA,
@@ -498,8 +515,11 @@ public:
         if (probe.valid())
             return WriteAccess::Writable;
         // Open elsewhere without sharing is no matter of permission; the write itself will tell.
-        return ::GetLastError() == ERROR_SHARING_VIOLATION ? WriteAccess::Writable
-                                                           : WriteAccess::ReadOnly;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION)
+            return WriteAccess::Writable;
+        reason = SystemErrorText(error);
+        return WriteAccess::ReadOnly;
     }
 
     bool IsFolder(const std::string& path) override
@@ -510,10 +530,12 @@ public:
 
     // The new folder takes its access list from the folder it is made in, as every folder on
     // Windows does; under the user's profile that admits the user alone (and the system).
-    bool CreateFolder(const std::string& path) override
+    Status CreateFolder(const std::string& path) override
     {
         const std::optional<std::wstring> wide = WideFromUtf8(path);
-        return wide && ::CreateDirectoryW(wide->c_str(), nullptr);
+        if (!wide)
+            return Status::Failure(SystemErrorText(ERROR_INVALID_NAME));
+        return ::CreateDirectoryW(wide->c_str(), nullptr) ? Status() : LastErrorStatus();
     }
 
     std::optional<std::string> FollowLink(const std::string& path) override
@@ -549,12 +571,12 @@ public:
         return std::nullopt;
     }
 
-    std::unique_ptr<WritableFile> CreateTemporaryFile(
-        const std::string& target, std::string& temporaryPath) override
+    Status CreateTemporaryFile(const std::string& target, std::string& temporaryPath,
+        std::unique_ptr<WritableFile>& file) override
     {
         const std::optional<std::wstring> wideTarget = WideFromUtf8(target);
         if (!wideTarget)
-            return nullptr;
+            return Status::Failure(SystemErrorText(ERROR_INVALID_NAME));
         // The replacement is to look like the file it replaces: its hidden or system marks and
         // its permissions. A new file starts with the folder's inherited permissions. The owner
         // is not carried over: Windows lets a program name another owner only with the restore
@@ -576,48 +598,50 @@ public:
         }
         const CarriedAccess access(existing.valid() ? existing.get() : INVALID_HANDLE_VALUE);
 
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string path = target + UniqueSuffix();
+        for (int attempt = 0;; ++attempt) {
+            std::string path = TemporaryPathBeside(target);
             const std::optional<std::wstring> wide = WideFromUtf8(path);
             if (!wide)
-                return nullptr;
-            const HANDLE file =
+                return Status::Failure(SystemErrorText(ERROR_INVALID_NAME));
+            const HANDLE handle =
                 ::CreateFileW(wide->c_str(), GENERIC_WRITE | (access.empty() ? 0 : WRITE_DAC), 0,
                     nullptr, CREATE_NEW, attributes, nullptr);
-            if (file == INVALID_HANDLE_VALUE) {
-                if (::GetLastError() == ERROR_FILE_EXISTS)
+            if (handle == INVALID_HANDLE_VALUE) {
+                if (::GetLastError() == ERROR_FILE_EXISTS && attempt < 100)
                     continue;
-                return nullptr;
+                return LastErrorStatus();
             }
-            if (!access.empty() && !access.ApplyTo(file)) {
-                ::CloseHandle(file);
-                ::DeleteFileW(wide->c_str());
-                return nullptr;
+            if (!access.empty()) {
+                if (const DWORD error = access.ApplyTo(handle); error != ERROR_SUCCESS) {
+                    ::CloseHandle(handle);
+                    ::DeleteFileW(wide->c_str());
+                    return Status::Failure(SystemErrorText(error));
+                }
             }
             temporaryPath = std::move(path);
-            return std::make_unique<WindowsWritableFile>(file);
+            file = std::make_unique<WindowsWritableFile>(handle);
+            return {};
         }
-        return nullptr;
     }
 
     // One rename that replaces the target, written through to the disk before it returns.
     // ReplaceFileW is not used: when it fails part way without a backup file it can leave the
     // target removed, and this call must leave both files as they were on failure.
-    bool Rename(const std::string& from, const std::string& to) override
+    Status Rename(const std::string& from, const std::string& to) override
     {
         const std::optional<std::wstring> wideFrom = WideFromUtf8(from);
         const std::optional<std::wstring> wideTo = WideFromUtf8(to);
         if (!wideFrom || !wideTo)
-            return false;
+            return Status::Failure(SystemErrorText(ERROR_INVALID_NAME));
         for (int attempt = 0;; ++attempt) {
             if (::MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return true;
+                return {};
             const DWORD error = ::GetLastError();
             const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
                 || error == ERROR_LOCK_VIOLATION;
             if (!held || attempt == kRenameRetries)
-                return false;
+                return Status::Failure(SystemErrorText(error));
             ::Sleep(kRenameRetryMilliseconds * static_cast<DWORD>(attempt + 1));
         }
     }
@@ -628,7 +652,7 @@ public:
         const std::optional<std::wstring> wideFrom = WideFromUtf8(from);
         const std::optional<std::wstring> wideTo = WideFromUtf8(to);
         if (!wideFrom || !wideTo) {
-            reason = WindowsErrorText(ERROR_INVALID_NAME);
+            reason = SystemErrorText(ERROR_INVALID_NAME);
             return MoveStatus::Failed;
         }
         for (int attempt = 0;; ++attempt) {
@@ -637,26 +661,28 @@ public:
                 return MoveStatus::Moved;
             const DWORD error = ::GetLastError();
             if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
-                reason = WindowsErrorText(error);
+                reason = SystemErrorText(error);
                 return MoveStatus::TargetExists;
             }
             const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
             if (!held || attempt == kRenameRetries) {
-                reason = WindowsErrorText(error);
+                reason = SystemErrorText(error);
                 return MoveStatus::Failed;
             }
             ::Sleep(kRenameRetryMilliseconds * static_cast<DWORD>(attempt + 1));
         }
     }
 
-    bool Remove(const std::string& path) override
+    Status Remove(const std::string& path) override
     {
         const std::optional<std::wstring> wide = WideFromUtf8(path);
-        return wide && ::DeleteFileW(wide->c_str());
+        if (!wide)
+            return Status::Failure(SystemErrorText(ERROR_INVALID_NAME));
+        return ::DeleteFileW(wide->c_str()) ? Status() : LastErrorStatus();
     }
 
     // The rename was written through, its folder entry included.
-    bool SyncFolder(const std::string&) override { return true; }
+    Status SyncFolder(const std::string&) override { return {}; }
 };
 
 } // namespace

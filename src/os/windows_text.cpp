@@ -1,6 +1,7 @@
 #include "os/windows_text.h"
 
 #include <climits>
+#include <cstdio>
 #include <windows.h>
 
 namespace snapvale {
@@ -43,23 +44,23 @@ std::optional<std::string> Utf8FromWide(std::wstring_view wide)
     return utf8;
 }
 
-std::string WindowsErrorText(unsigned long error)
+std::string SystemErrorText(unsigned long error)
 {
     wchar_t* text = nullptr;
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::optional<std::string> message;
-    if (length > 0 && text) {
-        std::wstring_view wide(text, length);
-        // The system ends its messages with a line break.
-        while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n'))
-            wide.remove_suffix(1);
-        message = Utf8FromWide(wide);
-    }
-    if (text)
-        ::LocalFree(text);
-    return message && !message->empty() ? *message : "error " + std::to_string(error);
+    std::wstring_view message(text, text ? length : 0);
+    while (!message.empty()
+        && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+        message.remove_suffix(1);
+    std::optional<std::string> utf8 = Utf8FromWide(message);
+    ::LocalFree(text);
+    if (utf8 && !utf8->empty())
+        return *utf8;
+    char code[32];
+    std::snprintf(code, sizeof code, "system error 0x%08lX", error);
+    return code;
 }
 
 } // namespace snapvale

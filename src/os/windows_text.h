@@ -16,8 +16,9 @@ std::optional<std::wstring> WideFromUtf8(std::string_view utf8);
 // could not be found again from what the core would hold).
 std::optional<std::string> Utf8FromWide(std::wstring_view wide);
 
-// The system's own message for a Windows error code, in the user's language, as UTF-8; the code
-// in numbers when the system has no text for it.
-std::string WindowsErrorText(unsigned long error);
+// The system's own message for the error code `error` (a GetLastError value), in UTF-8 and in the
+// user's language, without its closing line end; the code in hexadecimal where the system has no
+// message for it.
+std::string SystemErrorText(unsigned long error);
 
 } // namespace snapvale

@@ -121,7 +121,9 @@ BatchExport::Result BatchExport::Run(const Job& job) const
     if (cancelled_)
         return result;
     if (replace) {
-        result.outcome = ReplaceFileContents(target, bytes) ? Outcome::Written : Outcome::Failed;
+        const Status written = ReplaceFileContents(target, bytes);
+        result.outcome = written ? Outcome::Written : Outcome::Failed;
+        result.reason = written.reason();
     } else {
         switch (WriteNewFileContents(target, bytes)) {
         case NewFileStatus::Written:
@@ -135,7 +137,7 @@ BatchExport::Result BatchExport::Run(const Job& job) const
             break;
         }
     }
-    if (result.outcome == Outcome::Failed)
+    if (result.outcome == Outcome::Failed && result.reason.empty())
         result.reason = WriteFailureReason(target);
     return result;
 }

@@ -24,14 +24,16 @@ std::string EncodePng(const QImage& picture)
     return bytes.toStdString();
 }
 
-bool WritePictureFile(const std::string& path, const QImage& picture, int jpegQuality)
+Status WritePictureFile(const std::string& path, const QImage& picture, int jpegQuality)
 {
     if (picture.isNull())
-        return false;
+        return Status::Failure("no picture");
     const SaveFormat format = FormatForPath(path);
     if (format == SaveFormat::Png) {
         const std::string bytes = EncodePng(picture);
-        return !bytes.empty() && ReplaceFileContents(path, bytes);
+        if (bytes.empty())
+            return Status::Failure("the PNG encoder failed");
+        return ReplaceFileContents(path, bytes);
     }
     const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
     const PixelBlock block = PixelsOf(pixels);

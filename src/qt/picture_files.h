@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+#include "os/status.h"
+
 namespace snapvale {
 
 // The picture as PNG bytes, lossless: 8-bit RGB for an opaque picture, RGBA otherwise. Empty
@@ -14,8 +16,8 @@ namespace snapvale {
 std::string EncodePng(const QImage& picture);
 
 // Writes the picture at exactly `path` in the format FormatForPath gives (JPEG at
-// `jpegQuality`), replacing any file there atomically. False, with the earlier file untouched,
-// when it cannot be written.
-bool WritePictureFile(const std::string& path, const QImage& picture, int jpegQuality);
+// `jpegQuality`), replacing any file there atomically. On failure the earlier file is untouched
+// and the status says why.
+Status WritePictureFile(const std::string& path, const QImage& picture, int jpegQuality);
 
 } // namespace snapvale

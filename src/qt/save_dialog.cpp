@@ -80,8 +80,8 @@ void SavePicture(
     if (!path)
         return;
     // The program shows no message box; the one trace of a failed save is this line.
-    if (!WritePictureFile(*path, picture, kJpegQuality))
-        std::cerr << "snapvale2: could not write " << *path << '\n';
+    if (const Status written = WritePictureFile(*path, picture, kJpegQuality); !written)
+        std::cerr << "snapvale2: could not write " << *path << ": " << written.reason() << '\n';
 }
 
 } // namespace snapvale

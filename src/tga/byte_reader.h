@@ -35,6 +35,8 @@ public:
 
     // Bytes left to take, as far as the size given at the start says.
     std::uint64_t remaining() const { return Held() + unread_; }
+    // Whether reading the stream failed (rather than ending early).
+    bool failed() const { return in_ && in_->bad(); }
 
     // The next count bytes, or nothing (and no movement) when fewer remain or, reading a stream,
     // when count is larger than the buffer. The bytes stay valid until the next call.

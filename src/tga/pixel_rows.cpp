@@ -148,7 +148,7 @@ void FinishStreamingStores()
 #endif
 }
 
-std::array<std::uint32_t, 256> ColourWords(const RGBQuad (&table)[256])
+std::array<std::uint32_t, 256> ColourWords(std::span<const RGBQuad, 256> table)
 {
     std::array<std::uint32_t, 256> words{};
     for (std::size_t i = 0; i < words.size(); ++i) {

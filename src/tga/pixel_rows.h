@@ -7,10 +7,20 @@
 
 #include <array>
 #include <cstdint>
-
-#include "tga/dib.h"
+#include <span>
 
 namespace snapvale {
+
+// A colour-table entry as TGA colour maps (and device-independent bitmaps) store it; the names
+// are the bitmap format's own.
+struct RGBQuad
+{
+    std::uint8_t rgbBlue;
+    std::uint8_t rgbGreen;
+    std::uint8_t rgbRed;
+    std::uint8_t rgbReserved; // a 32-bit entry's alpha; never shown
+};
+static_assert(sizeof(RGBQuad) == 4);
 
 // Converts `count` pixels at src into words at dst. `colours` is the colour table as words;
 // only 8-bit pixels use it.
@@ -30,6 +40,6 @@ PixelConverter PixelConverterFor(int bitCount, Stores stores = Stores::Cached);
 void FinishStreamingStores();
 
 // The colour table as opaque words.
-std::array<std::uint32_t, 256> ColourWords(const RGBQuad (&table)[256]);
+std::array<std::uint32_t, 256> ColourWords(std::span<const RGBQuad, 256> table);
 
 } // namespace snapvale

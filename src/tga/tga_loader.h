@@ -1,15 +1,11 @@
 #pragma once
 
 // The TGA decoder: one Truevision TGA file (image types 1, 2, 3 and their run-length forms 9, 10,
-// 11; 8, 16, 24 or 32 bits per pixel) into a Picture, or no picture. A damaged, short or hostile
-// file gives no picture; nothing here throws, and nothing is allocated that the file's size
-// cannot justify.
-//
-// DecodeTGA and LoadTGA turn the file's bytes into the picture in one pass. The same decode also
-// runs in three steps that tests and tools may call one by one: the header is checked, the
-// colour table and pixel buffer of a device-independent bitmap are built from the file bytes
-// (DecodeTGABitmap), and the bitmap becomes the picture (CreatePictureFromDIB). Both ways give
-// the same picture for every file, and refuse pictures of more than kMaxPicturePixels.
+// 11; 8, 16, 24 or 32 bits per pixel) into a Picture, or no picture and the reason why. A
+// damaged, short or hostile file gives no picture; nothing here throws, and nothing is allocated
+// that the file's size cannot justify. Each pixel is turned into its word once, in its place in
+// the picture, so the picture is the one block a decode allocates. Pictures of more than
+// kMaxPicturePixels are refused.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +14,9 @@
 #include <span>
 
 #include "tga/byte_reader.h"
-#include "tga/dib.h"
 #include "tga/picture.h"
+#include "tga/pixel_rows.h"
+#include "tga/tga_failure.h"
 
 namespace snapvale {
 
@@ -58,37 +55,38 @@ bool CheckHeader(const TGAHeader& header);
 // Fills the colour table from the colour map at the reader's position: entries of 24 or 32 bits,
 // the first at index 0. Entries beyond the 256 an 8-bit pixel can address are skipped. False for
 // other entry sizes, a negative entry count or a map that ends early.
-bool LoadPalette(ByteReader& reader, const TGAHeader& header, BitmapInfo& info);
+bool LoadPalette(ByteReader& reader, const TGAHeader& header, std::span<RGBQuad, 256> colours);
 // Fills the colour table with the grey ramp (index i is grey i).
-bool SetGrayPalette(BitmapInfo& info);
+bool SetGrayPalette(std::span<RGBQuad, 256> colours);
 
-// Fill pixels with height rows of DibRowStride bytes in file order (filler bytes zero), from
-// plain or run-length encoded pixel data at the reader's position. False, before anything is
-// allocated, when the picture would be larger than kMaxPicturePixels or the rest of the data
-// cannot hold the image, and false when it ends early. An uncompressed image whose rows need no
-// filler is borrowed from the bytes of a reader over memory.
-bool LoadImage(PixelBuffer& pixels, ByteReader& reader, int width, int height, int pixelDepth);
-bool LoadImage_RLE(PixelBuffer& pixels, ByteReader& reader, int width, int height, int pixelDepth);
+// Reads the header, skips the image ID and fills `colours` as the image type asks (from the
+// colour map, with the grey ramp, or not at all for true colour, whose 8-bit pixels then show
+// black), leaving the reader at the first pixel byte. Nothing when the file is refused, with
+// `why` saying why.
+std::optional<TGAHeader> ReadUpToPixels(
+    ByteReader& reader, std::span<RGBQuad, 256> colours, TGAReason& why);
 
-// The bitmap record and pixel buffer of a TGA file. The pixels may be a view into the bytes
-// they were decoded from, which must then outlive them.
-struct TGABitmap
+// A picture, or why there is none.
+struct TGAResult
 {
-    BitmapInfo info;
-    PixelBuffer pixels;
+    std::optional<Picture> picture;
+    TGAFailure failure; // when there is no picture
 };
 
-std::optional<TGABitmap> DecodeTGABitmap(std::span<const std::uint8_t> file);
-
 // The picture in a TGA file held in memory.
+TGAResult DecodeTGAWithReason(std::span<const std::uint8_t> file);
 std::optional<Picture> DecodeTGA(std::span<const std::uint8_t> file);
 
-// The picture in a TGA file on disk; no picture when it cannot be read or decoded. The file is
-// read in pieces through a buffer of kTGAReadBufferSize bytes that each thread keeps for its
-// life, so a decode holds the picture and nothing else that grows with the file.
+// The picture in a TGA file on disk. Only a regular file is opened (a pipe or a device could
+// block or never end). The file is read in pieces through a buffer of kTGAReadBufferSize bytes
+// that each thread keeps for its life, so a decode holds the picture and nothing else that grows
+// with the file.
+TGAResult LoadTGAWithReason(const std::filesystem::path& FilePath);
 std::optional<Picture> LoadTGA(const std::filesystem::path& FilePath);
 // As above, reading through `readBuffer` instead; a buffer of kTGAMinReadBufferSize bytes or
 // more reads every file the other form reads.
+TGAResult LoadTGAWithReason(
+    const std::filesystem::path& FilePath, std::span<std::uint8_t> readBuffer);
 std::optional<Picture> LoadTGA(
     const std::filesystem::path& FilePath, std::span<std::uint8_t> readBuffer);
 

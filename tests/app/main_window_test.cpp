@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/private_profile.h"
 #include "qt/date_tree_view.h"
+#include "settings/private_profile.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_folder.h"
 #include "viewer/image_view.h"

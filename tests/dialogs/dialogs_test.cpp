@@ -11,10 +11,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
 #include "dialogs/option_dialog.h"
 #include "dialogs/version_dialog.h"
 #include "dialogs/version_text.h"
+#include "settings/private_profile.h"
 #include "support/main_window_fixture.h"
 #include "viewer/image_view.h"
 
@@ -151,6 +151,8 @@ TEST_F(Options, RootFolderGetsNoSecondSeparator)
 
 TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
 {
+    WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
+    WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
     state.FolderHistory = { "/a/", "/b/" };
     Open();
     EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/" }));
@@ -160,7 +162,7 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
         dialog.cmdOK_Click();
     });
     EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/" }));
-    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER1", state.SettingsFile(), "<none>"), "<none>");
+    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), "<none>"), "<none>");
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();

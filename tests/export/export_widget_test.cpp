@@ -113,7 +113,10 @@ TEST_F(Export, FailedSaveKeepsTheOlderFileAndTheWindowAsItWas)
     ::testing::internal::CaptureStderr();
     window().mnuFile_Click(0);
     const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said, "snapvale2: could not write " + old.string() + "\n");
+    // One line, naming the file and why it could not be written.
+    EXPECT_EQ(said,
+        "snapvale2: could not write " + old.string() + ": cannot create files in "
+            + old.parent_path().string() + ": read-only: its permissions let no one write it\n");
     EXPECT_EQ(ReadFileBytes(old), "an older picture");
     EXPECT_EQ(Caption(), "Snapvale - abc.tga");
     EXPECT_TRUE(view().HasPicture());

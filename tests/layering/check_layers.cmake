@@ -1,6 +1,6 @@
 # Fails when a file under src/ includes from a folder at its own layer's level or above, so the
 # folders stay a stack without circles. Run as: cmake -DSOURCE_DIR=<src> -P check_layers.cmake
-set(layers base os tga catalogue export qt viewer dialogs app)
+set(layers base os tga catalogue settings export qt viewer dialogs app)
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "os/file_replace.h"
+#include "os/native_path.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
@@ -34,11 +37,21 @@ Names Entries(const fs::path& folder)
 // Large enough that a write cut in half leaves a visibly different file.
 const std::string kNewContents(256 * 1024, 'n');
 
+// Each failure also says why, in the words the system used for the step that failed.
 TEST(FileReplace, CutShortAtAnyStepKeepsWhatWasThereAndLeavesNothingBehind)
 {
-    for (const FsCall step :
-        { FsCall::FollowLink, FsCall::AskWriteAccess, FsCall::CreateTemporaryFile, FsCall::Append,
-            FsCall::SyncFile, FsCall::CloseFile, FsCall::Rename }) {
+    const struct
+    {
+        FsCall step;
+        std::string reason;
+    } steps[] = { { FsCall::FollowLink, "its chain of links cannot be followed to an end" },
+        { FsCall::AskWriteAccess, "cannot create files in <folder>: " + FaultyFileSystem::kDenied },
+        { FsCall::CreateTemporaryFile, FaultyFileSystem::kDenied },
+        { FsCall::Append, FaultyFileSystem::kDiskFull },
+        { FsCall::SyncFile, FaultyFileSystem::kIoError },
+        { FsCall::CloseFile, FaultyFileSystem::kIoError },
+        { FsCall::Rename, FaultyFileSystem::kDenied } };
+    for (const auto& [step, reason] : steps) {
         for (const bool existed : { true, false }) {
             SCOPED_TRACE(std::string(Name(step)) + (existed ? " over a file" : " as a new file"));
             TempFolder folder;
@@ -47,7 +60,12 @@ TEST(FileReplace, CutShortAtAnyStepKeepsWhatWasThereAndLeavesNothingBehind)
                 folder.Write("shot.bmp", "earlier picture");
             FaultyFileSystem system;
             system.Fail(step);
-            EXPECT_FALSE(ReplaceFileContents(target, kNewContents, system));
+            const Status replaced = ReplaceFileContents(target, kNewContents, system);
+            EXPECT_FALSE(replaced);
+            std::string expected = reason;
+            if (const std::size_t at = expected.find("<folder>"); at != std::string::npos)
+                expected.replace(at, 8, FolderOf(target));
+            EXPECT_EQ(replaced.reason(), expected);
             EXPECT_TRUE(system.Called(step));
             EXPECT_EQ(Entries(folder.path()), existed ? Names{ "shot.bmp" } : Names{});
             if (existed) {
@@ -142,6 +160,32 @@ TEST(FileReplace, NewFileNeverReplacesAndLeavesNothingBehind)
     }
 }
 
+// The temporary file beside the target has a short name of its own, so a name as long as the
+// system allows (255 bytes here, 255 UTF-16 units on Windows) can be saved and saved over, also
+// one whose cut falls inside a character; a longer one gets the system's own refusal.
+TEST(FileReplace, NamesUpToTheSystemsLimit)
+{
+    TempFolder folder;
+    std::string japanese = "a";
+    while (japanese.size() + 3 <= 255)
+        japanese += "\xE6\x97\xA5"; // 日
+    const std::string names[] = { std::string(249, 'n'), std::string(255, 'm'), japanese };
+    for (const std::string& name : names) {
+        const std::string target = folder.folder() + name;
+        ASSERT_TRUE(ReplaceFileContents(target, "first")) << name.size();
+        const Status second = ReplaceFileContents(target, "second");
+        ASSERT_TRUE(second) << second.reason();
+        EXPECT_EQ(ReadFileBytes(NativePath(target)), "second");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}),
+        static_cast<std::ptrdiff_t>(std::size(names)))
+        << "a temporary file was left";
+#ifndef _WIN32
+    EXPECT_EQ(ReplaceFileContents(folder.folder() + std::string(256, 'n'), "x").reason(),
+        std::generic_category().message(ENAMETOOLONG));
+#endif
+}
+
 // Permission bits, the umask, symbolic links, FIFOs and devices under /dev are POSIX's; the
 // Windows tests check read-only marks, devices and files held open instead.
 #ifndef _WIN32
@@ -216,7 +260,7 @@ TEST(FileReplace, WritesOnlyWhereThisUserMayWrite)
         fs::permissions(file, c.file);
         fs::permissions(file.parent_path(), c.folder);
         const bool replaced = root ? c.replacedByRoot : c.replacedByOwner;
-        EXPECT_EQ(ReplaceFileContents(file.string(), "new"), replaced);
+        EXPECT_EQ(ReplaceFileContents(file.string(), "new").ok(), replaced);
         EXPECT_EQ(ReadFileBytes(file), replaced ? "new" : "old");
         EXPECT_EQ(Entries(file.parent_path()), Names{ "Snapvale2.ini" });
     }

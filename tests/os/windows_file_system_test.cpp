@@ -9,13 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
-#include "app/settings_location.h"
-#include "app/start_up.h"
 #include "catalogue/folder_scan.h"
 #include "os/file_replace.h"
-#include "os/folder_access.h"
-#include "os/native_path.h"
 #include "os/user_folders.h"
 #include "support/temp_folder.h"
 
@@ -157,46 +152,11 @@ TEST(WindowsFolderScan, DateKeysFromFileTimesAndMarkedFilesLeftOut)
     EXPECT_EQ(FileDateTimeText(folder.folder() + "スクリーンショット.tga"), "2004/05/17 23:59:59");
 }
 
-// A program folder, a settings file and a screenshot folder with Japanese names, on a system
-// whose ANSI code page has no Japanese: every name reaches the system as Unicode, and the
-// settings file holds the names as UTF-8, with Windows line ends, byte for byte.
-TEST(WindowsSettings, JapaneseNamesThroughTheWholeStart)
+// The places the shell knows: the roaming application data and the program's own folder.
+TEST(WindowsPlaces, ConfigurationFolderAndProgramFolder)
 {
-    TempFolder folder;
-    const std::string program = folder.folder() + "リネージュ\\ツール";
-    const std::string shots = folder.folder() + "スクリーンショット\\";
-    ASSERT_TRUE(CreateFolderPath(program));
-    ASSERT_TRUE(CreateFolderPath(shots));
-    test::SetLocalModificationTime(folder.Write("スクリーンショット/狩り.tga", ""), 2004, 5, 17);
-
-    const std::string settings = program + "\\Snapvale2.ini";
-    ASSERT_EQ(ChooseSettingsFile(program + "\\"), settings);
-    ASSERT_TRUE(WriteIniString("CONFIG", "FOLDER", shots, settings));
-    ASSERT_TRUE(WriteIniString("FAVORATES", "FOLDER0", shots, settings));
-    EXPECT_EQ(ReadFileBytes(NativePath(settings)),
-        "[CONFIG]\r\nFOLDER=" + shots + "\r\n[FAVORATES]\r\nFOLDER0=" + shots + "\r\n");
-
-    const AppState state = ReadStartupState(program);
-    EXPECT_EQ(state.AppFolder, program + "\\");
-    EXPECT_EQ(state.ImageFolder, shots);
-    EXPECT_EQ(state.FolderHistory, Names{ shots });
-    Catalogue catalogue;
-    ASSERT_EQ(ScanFolder(state.ImageFolder, catalogue), 0);
-    EXPECT_EQ(catalogue.FileNames, Names{ "狩り.tga" });
-    EXPECT_EQ(catalogue.DateList, Names{ "2004/05/17" });
-}
-
-// The places the shell knows: the game under Program Files, the settings under the roaming
-// application data when the program's folder cannot take them, and the program's own folder.
-TEST(WindowsPlaces, GameFolderSettingsFolderAndProgramFolder)
-{
-    EXPECT_EQ(DefaultImageFolder(), "C:\\Program Files\\Lineage\\");
-
     const std::string config = UserConfigFolder();
     EXPECT_TRUE(config.starts_with("C:\\") && config.ends_with("\\AppData\\Roaming")) << config;
-    TempFolder folder;
-    const std::string gone = folder.folder() + "gone\\";
-    EXPECT_EQ(ChooseSettingsFile(gone), config + "\\Snapvale2\\Snapvale2.ini");
 
     const std::string program = ProgramFolder();
     EXPECT_TRUE(FileSystem::Default().IsFolder(program)) << program;

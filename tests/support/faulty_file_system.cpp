@@ -1,8 +1,14 @@
 #include "support/faulty_file_system.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 
 namespace snapvale::test {
+
+const std::string FaultyFileSystem::kDiskFull = std::generic_category().message(ENOSPC);
+const std::string FaultyFileSystem::kIoError = std::generic_category().message(EIO);
+const std::string FaultyFileSystem::kDenied = std::generic_category().message(EACCES);
 
 const char* Name(FsCall call)
 {
@@ -22,23 +28,25 @@ public:
     {
     }
 
-    bool Append(std::string_view bytes) override
+    Status Append(std::string_view bytes) override
     {
         if (owner_.Fails(FsCall::Append, path_)) {
             file_->Append(bytes.substr(0, bytes.size() / 2));
-            return false;
+            return Status::Failure(kDiskFull);
         }
         return file_->Append(bytes);
     }
-    bool Sync() override
+    Status Sync() override
     {
         const bool failed = owner_.Fails(FsCall::SyncFile, path_);
-        return file_->Sync() && !failed;
+        Status synced = file_->Sync();
+        return failed ? Status::Failure(kIoError) : synced;
     }
-    bool Close() override
+    Status Close() override
     {
         const bool failed = owner_.Fails(FsCall::CloseFile, path_);
-        return file_->Close() && !failed;
+        Status closed = file_->Close();
+        return failed ? Status::Failure(kIoError) : closed;
     }
 
 private:
@@ -96,11 +104,13 @@ ReadStatus FaultyFileSystem::ReadFile(
     return system_.ReadFile(path, contents, maxBytes);
 }
 
-WriteAccess FaultyFileSystem::AskWriteAccess(const std::string& path)
+WriteAccess FaultyFileSystem::AskWriteAccess(const std::string& path, std::string& reason)
 {
-    if (Fails(FsCall::AskWriteAccess, path))
+    if (Fails(FsCall::AskWriteAccess, path)) {
+        reason = kDenied;
         return WriteAccess::ReadOnly;
-    return system_.AskWriteAccess(path);
+    }
+    return system_.AskWriteAccess(path, reason);
 }
 
 bool FaultyFileSystem::IsFolder(const std::string& path)
@@ -108,9 +118,11 @@ bool FaultyFileSystem::IsFolder(const std::string& path)
     return !Fails(FsCall::IsFolder, path) && system_.IsFolder(path);
 }
 
-bool FaultyFileSystem::CreateFolder(const std::string& path)
+Status FaultyFileSystem::CreateFolder(const std::string& path)
 {
-    return !Fails(FsCall::CreateFolder, path) && system_.CreateFolder(path);
+    if (Fails(FsCall::CreateFolder, path))
+        return Status::Failure(kDenied);
+    return system_.CreateFolder(path);
 }
 
 std::optional<std::string> FaultyFileSystem::FollowLink(const std::string& path)
@@ -120,21 +132,22 @@ std::optional<std::string> FaultyFileSystem::FollowLink(const std::string& path)
     return system_.FollowLink(path);
 }
 
-std::unique_ptr<WritableFile> FaultyFileSystem::CreateTemporaryFile(
-    const std::string& target, std::string& temporaryPath)
+Status FaultyFileSystem::CreateTemporaryFile(
+    const std::string& target, std::string& temporaryPath, std::unique_ptr<WritableFile>& file)
 {
     if (Fails(FsCall::CreateTemporaryFile, target))
-        return nullptr;
-    std::unique_ptr<WritableFile> file = system_.CreateTemporaryFile(target, temporaryPath);
-    if (!file)
-        return nullptr;
-    return std::make_unique<File>(*this, std::move(file), temporaryPath);
+        return Status::Failure(kDenied);
+    std::unique_ptr<WritableFile> made;
+    if (Status created = system_.CreateTemporaryFile(target, temporaryPath, made); !created)
+        return created;
+    file = std::make_unique<File>(*this, std::move(made), temporaryPath);
+    return {};
 }
 
-bool FaultyFileSystem::Rename(const std::string& from, const std::string& to)
+Status FaultyFileSystem::Rename(const std::string& from, const std::string& to)
 {
     if (Fails(FsCall::Rename, to))
-        return false;
+        return Status::Failure(kDenied);
     return system_.Rename(from, to);
 }
 
@@ -148,17 +161,17 @@ MoveStatus FaultyFileSystem::RenameWithoutReplacing(
     return system_.RenameWithoutReplacing(from, to, reason);
 }
 
-bool FaultyFileSystem::Remove(const std::string& path)
+Status FaultyFileSystem::Remove(const std::string& path)
 {
     if (Fails(FsCall::Remove, path))
-        return false;
+        return Status::Failure(kDenied);
     return system_.Remove(path);
 }
 
-bool FaultyFileSystem::SyncFolder(const std::string& folder)
+Status FaultyFileSystem::SyncFolder(const std::string& folder)
 {
     if (Fails(FsCall::SyncFolder, folder))
-        return false;
+        return Status::Failure(kIoError);
     return system_.SyncFolder(folder);
 }
 

@@ -38,14 +38,22 @@ public:
     explicit FaultyFileSystem(FileSystem& system = FileSystem::Default());
 
     // From now on, `call` fails for paths that contain `pathPart` (any path when empty). A failed
-    // call does what the system does when it fails at that point:
+    // call does what the system does when it fails at that point, and gives the reason the
+    // system would (kDiskFull, kIoError or kDenied):
     //   ListFolder, ModificationTime: nothing found; ReadFile: Failed, as for a file this user
-    //   may not read; AskWriteAccess: ReadOnly; IsFolder: false; CreateFolder: false, nothing
-    //   made; FollowLink, CreateTemporaryFile: nothing, and no file made; Append: writes the first
-    //   half of the bytes, then fails (a disk that filled up); SyncFile, CloseFile: done, but
-    //   reported as failed; Rename, Remove, SyncFolder: nothing done; RenameWithoutReplacing:
-    //   nothing done, Failed with a reason.
+    //   may not read; AskWriteAccess: ReadOnly (kDenied); IsFolder: false; CreateFolder: nothing
+    //   made (kDenied); FollowLink: nothing; CreateTemporaryFile: no file made (kDenied); Append:
+    //   writes the first half of the bytes, then fails (a disk that filled up: kDiskFull);
+    //   SyncFile, CloseFile: done, but reported as failed (kIoError); Rename, Remove: nothing
+    //   done (kDenied); SyncFolder: nothing done (kIoError); RenameWithoutReplacing: nothing done,
+    //   Failed with a reason.
     void Fail(FsCall call, std::string pathPart = {});
+
+    // The reasons failed calls give: the system's own texts for a full disk, an input/output
+    // error and a refused permission.
+    static const std::string kDiskFull;
+    static const std::string kIoError;
+    static const std::string kDenied;
 
     struct Record
     {
@@ -62,17 +70,18 @@ public:
     std::optional<std::int64_t> ModificationTime(const std::string& path) override;
     ReadStatus ReadFile(
         const std::string& path, std::string& contents, std::size_t maxBytes) override;
-    WriteAccess AskWriteAccess(const std::string& path) override;
+    using FileSystem::AskWriteAccess;
+    WriteAccess AskWriteAccess(const std::string& path, std::string& reason) override;
     bool IsFolder(const std::string& path) override;
-    bool CreateFolder(const std::string& path) override;
+    Status CreateFolder(const std::string& path) override;
     std::optional<std::string> FollowLink(const std::string& path) override;
-    std::unique_ptr<WritableFile> CreateTemporaryFile(
-        const std::string& target, std::string& temporaryPath) override;
-    bool Rename(const std::string& from, const std::string& to) override;
+    Status CreateTemporaryFile(const std::string& target, std::string& temporaryPath,
+        std::unique_ptr<WritableFile>& file) override;
+    Status Rename(const std::string& from, const std::string& to) override;
     MoveStatus RenameWithoutReplacing(
         const std::string& from, const std::string& to, std::string& reason) override;
-    bool Remove(const std::string& path) override;
-    bool SyncFolder(const std::string& folder) override;
+    Status Remove(const std::string& path) override;
+    Status SyncFolder(const std::string& folder) override;
 
 private:
     class File;

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <random>
+#include <system_error>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 
 #include "picture_check.h"
 #include "support/temp_folder.h"
+#include "support/tga_reference.h"
 #include "support/tga_writer.h"
 #include "tga/tga_loader.h"
 
@@ -59,6 +62,19 @@ std::string Name(const Combination& c)
     return name + (c.rightToLeft ? "_RightToLeft" : "") + (c.topToBottom ? "_TopDown" : "");
 }
 
+// The reference decoder, which goes through the bitmap's row layout, gives the very same picture.
+void ExpectReferenceAgrees(const Picture& picture, const Bytes& file, const std::string& name)
+{
+    const std::optional<Picture> stepped = test::DecodeTGAInSteps(file);
+    ASSERT_TRUE(stepped) << name;
+    ASSERT_EQ(stepped->width(), picture.width()) << name;
+    ASSERT_EQ(stepped->height(), picture.height()) << name;
+    EXPECT_TRUE(std::equal(picture.data(),
+        picture.data() + std::size_t(picture.width()) * std::size_t(picture.height()),
+        stepped->data()))
+        << name;
+}
+
 std::vector<Combination> AcceptedCombinations()
 {
     std::vector<Combination> all;
@@ -99,9 +115,11 @@ TEST_P(AcceptedCombination, DecodesToTheWrittenImage)
         layout.topToBottom = c.topToBottom;
         layout.packets = packets;
         layout.trailing = Bytes(26, 0xEE);
-        const std::optional<Picture> picture = DecodeTGA(test::WriteTGA(image, layout));
+        const Bytes file = test::WriteTGA(image, layout);
+        const std::optional<Picture> picture = DecodeTGA(file);
         ASSERT_TRUE(picture);
         EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), Name(c)), "");
+        ExpectReferenceAgrees(*picture, file, Name(c));
     }
 }
 
@@ -119,10 +137,12 @@ TEST(TgaDecoder, EveryRowWidthUpTo40)
             TGALayout layout;
             layout.imageType = depth == 8 ? 1 : 2;
             layout.pixelDepth = depth;
-            const std::optional<Picture> picture = DecodeTGA(test::WriteTGA(image, layout));
+            const Bytes file = test::WriteTGA(image, layout);
+            const std::optional<Picture> picture = DecodeTGA(file);
             ASSERT_TRUE(picture);
             const std::string name = "Width" + std::to_string(width) + "_" + std::to_string(depth);
             EXPECT_EQ(ComparePicture(*picture, ExpectedPicture(image, layout), name), "");
+            ExpectReferenceAgrees(*picture, file, name);
         }
 }
 
@@ -224,7 +244,7 @@ TEST(TgaDecoder, PictureSizeLimitAtItsEdge)
     const Bytes tooLarge = greyRuns(8192, 8193);
     ASSERT_TRUE(test::WriteTGAFile(folder.path() / "too_large.tga", tooLarge));
     EXPECT_FALSE(DecodeTGA(tooLarge));
-    EXPECT_FALSE(DecodeTGABitmap(tooLarge));
+    EXPECT_FALSE(test::DecodeTGAInSteps(tooLarge));
     EXPECT_FALSE(LoadTGA(folder.path() / "too_large.tga"));
 }
 
@@ -338,6 +358,55 @@ TEST(TgaLoader, LoadsEveryFileAsFromMemory)
             inMemory->data()));
     }
     EXPECT_GE(pictures, 40) << "the corpus was found";
+}
+
+// Why a file gives no picture is the same from memory and from disk; a file that cannot be read
+// at all is told apart, with the system's reason in the line the user reads.
+TEST(TgaLoader, RefusalsSayWhy)
+{
+    const Bytes good = test::WriteTGA(MakeImage(5, 4, 0), TGALayout{});
+    TGALayout compressedMap; // a TGA type this decoder does not read
+    compressedMap.imageType = 32;
+    compressedMap.pixelDepth = 8;
+    TGALayout huge;
+    huge.width = huge.height = 8193;
+    huge.pixelData = Bytes(64, 0);
+    TGALayout longId;
+    longId.imageId = std::string(200, 'i');
+    const Bytes withId = test::WriteTGA(MakeImage(2, 2, 0), longId);
+    const struct
+    {
+        const char* name;
+        Bytes file;
+        TGAReason reason;
+    } cases[] = {
+        { "Empty", {}, TGAReason::NotTGA },
+        { "Png",
+            { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 2,
+                0, 0, 0, 1, 0x80, 8, 6 },
+            TGAReason::NotTGA },
+        { "CompressedColourMap", test::WriteTGA(MakeImage(2, 2, 4), compressedMap),
+            TGAReason::UnsupportedType },
+        { "MorePixelsThanTheLimit", test::WriteTGA(TGAImage{}, huge), TGAReason::TooLarge },
+        { "LastByteMissing", Bytes(good.begin(), good.end() - 1), TGAReason::Truncated },
+        { "ImageIdPastTheEnd", Bytes(withId.begin(), withId.begin() + 100), TGAReason::Truncated },
+    };
+    test::TempFolder folder;
+    for (const auto& c : cases) {
+        const TGAResult inMemory = DecodeTGAWithReason(c.file);
+        EXPECT_FALSE(inMemory.picture) << c.name;
+        EXPECT_EQ(inMemory.failure.reason, c.reason) << c.name;
+        const std::filesystem::path file = folder.path() / (std::string(c.name) + ".tga");
+        ASSERT_TRUE(test::WriteTGAFile(file, c.file));
+        EXPECT_EQ(LoadTGAWithReason(file).failure.reason, c.reason) << c.name;
+    }
+
+    const TGAResult missing = LoadTGAWithReason(folder.path() / "missing.tga");
+    EXPECT_EQ(missing.failure.reason, TGAReason::Unreadable);
+    EXPECT_EQ(TGAFailureText(missing.failure),
+        "ファイルを読めません（" + std::generic_category().message(ENOENT) + "）");
+    EXPECT_EQ(LoadTGAWithReason(folder.path()).failure.reason, TGAReason::Unreadable);
+    EXPECT_NE(TGAFailureText({ TGAReason::TooLarge, {} }).find("8192 × 8192"), std::string::npos);
 }
 
 TEST(TgaLoader, NoPictureFromWhatIsNoWholeFile)

@@ -76,6 +76,7 @@ struct RefusedCase
     std::optional<std::uint8_t> colorMapType;
     int entryBits;
     std::optional<std::int16_t> colMapLen;
+    TGAReason reason = TGAReason::UnsupportedType;
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
@@ -97,7 +98,9 @@ TEST_P(RefusedFiles, GiveNoPicture)
     layout.colorMapLength = c.colMapLen;
     if (c.colorMapType == 0)
         image.palette.clear();
-    EXPECT_FALSE(DecodeTGA(test::WriteTGA(image, layout)));
+    const TGAResult result = DecodeTGAWithReason(test::WriteTGA(image, layout));
+    EXPECT_FALSE(result.picture);
+    EXPECT_EQ(result.failure.reason, c.reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(TgaHeader, RefusedFiles,
@@ -111,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(TgaHeader, RefusedFiles,
         RefusedCase{ "MapEntries15Bits", 9, 8, 1, 15, {} },
         RefusedCase{ "MapEntries8Bits", 1, 8, 1, 8, {} },
         RefusedCase{ "MapNegativeLength", 1, 8, 1, 24, std::int16_t{ -4 } },
-        RefusedCase{ "MapLongerThanFile", 1, 8, 1, 32, std::int16_t{ 4000 } }),
+        RefusedCase{
+            "MapLongerThanFile", 1, 8, 1, 32, std::int16_t{ 4000 }, TGAReason::Truncated }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TgaHeader, ReadsLittleEndianSignedFields)

@@ -14,7 +14,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
+#include "settings/private_profile.h"
 #include "support/main_window_fixture.h"
 #include "viewer/image_view.h"
 #include "viewer/main_area.h"

@@ -1,4 +1,4 @@
-#include "app/private_profile.h"
+#include "settings/private_profile.h"
 
 #include <algorithm>
 #include <bit>
@@ -112,10 +112,26 @@ std::string DefaultValue(std::string_view defaultValue)
     return std::string(TrimEnd(defaultValue));
 }
 
-void Complain(const std::string& file, const char* why)
+// The settings file at `file`, or nothing with `why` saying what is wrong with it.
+std::optional<PrivateProfile> Load(const std::string& file, FileSystem& fs, std::string& why)
 {
-    std::cerr << "snapvale2: settings file " << file << ' ' << why
-              << "; its values are not used and it is left as it is\n";
+    std::string bytes;
+    switch (fs.ReadFile(file, bytes, kMaxSettingsFileSize)) {
+    case ReadStatus::Ok:
+        return PrivateProfile(std::move(bytes));
+    case ReadStatus::NotFound:
+        return PrivateProfile();
+    case ReadStatus::NotRegular:
+        why = "is not a regular file";
+        return std::nullopt;
+    case ReadStatus::TooLarge:
+        why = "is larger than 64 MiB";
+        return std::nullopt;
+    case ReadStatus::Failed:
+        break;
+    }
+    why = "cannot be read";
+    return std::nullopt;
 }
 
 } // namespace
@@ -337,6 +353,33 @@ std::vector<std::string> PrivateProfile::ReadSeries(
     return values;
 }
 
+std::vector<PrivateProfile::NumberedValue> PrivateProfile::ReadNumbered(
+    std::string_view section, std::string_view prefix) const
+{
+    constexpr std::size_t kNumberBound = 1'000'000'000;
+    const Section* found = FindSection(section);
+    if (!found)
+        return {};
+    std::vector<std::pair<std::size_t, LineIndex>> lines;
+    ForEachKeyLine(*found, [&](LineIndex line, std::string_view name) {
+        if (name.size() <= prefix.size()
+            || !EqualIgnoringAsciiCase(name.substr(0, prefix.size()), prefix))
+            return;
+        if (const std::optional<std::size_t> n =
+                DecimalBelow(name.substr(prefix.size()), kNumberBound))
+            lines.emplace_back(*n, line);
+    });
+    // Stable, so that of a key written twice the first line counts.
+    std::stable_sort(
+        lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<NumberedValue> values;
+    values.reserve(lines.size());
+    for (const auto& [number, line] : lines)
+        if (values.empty() || values.back().number != number)
+            values.push_back({ number, ValueOf(line) });
+    return values;
+}
+
 PrivateProfile::LineIndex PrivateProfile::AddLine(std::string_view text, LineIndex after)
 {
     Line line;
@@ -412,34 +455,31 @@ std::string PrivateProfile::Text() const
     return bytes;
 }
 
-std::optional<PrivateProfile> LoadPrivateProfile(const std::string& file, FileSystem& fs)
+std::optional<PrivateProfile> LoadPrivateProfile(
+    const std::string& file, FileSystem& fs, std::string& why)
 {
-    std::string bytes;
-    switch (fs.ReadFile(file, bytes, kMaxSettingsFileSize)) {
-    case ReadStatus::Ok:
-        return PrivateProfile(std::move(bytes));
-    case ReadStatus::NotFound:
-        return PrivateProfile();
-    case ReadStatus::NotRegular:
-        Complain(file, "is not a regular file");
-        return std::nullopt;
-    case ReadStatus::TooLarge:
-        Complain(file, "is larger than 64 MiB");
-        return std::nullopt;
-    case ReadStatus::Failed:
-        break;
-    }
-    Complain(file, "cannot be read");
-    return std::nullopt;
+    std::optional<PrivateProfile> profile = Load(file, fs, why);
+    if (!profile)
+        std::cerr << "snapvale2: settings file " << file << ' ' << why
+                  << "; its values are not used and it is left as it is\n";
+    return profile;
 }
 
-bool StorePrivateProfile(const PrivateProfile& profile, const std::string& file, FileSystem& fs)
+std::optional<PrivateProfile> LoadPrivateProfile(const std::string& file, FileSystem& fs)
+{
+    std::string why;
+    return LoadPrivateProfile(file, fs, why);
+}
+
+Status StorePrivateProfile(const PrivateProfile& profile, const std::string& file, FileSystem& fs)
 {
     // The per-user settings folder is made by the first write, not at start-up.
-    if (CreateFolderPath(FolderOf(file), fs) && ReplaceFileContents(file, profile.Text(), fs))
-        return true;
-    std::cerr << "snapvale2: could not write " << file << '\n';
-    return false;
+    Status status = CreateFolderPath(FolderOf(file), fs);
+    if (status)
+        status = ReplaceFileContents(file, profile.Text(), fs);
+    if (!status)
+        std::cerr << "snapvale2: could not write " << file << ": " << status.reason() << '\n';
+    return status;
 }
 
 std::string ReadIniString(const std::string& section, const std::string& key,
@@ -451,12 +491,13 @@ std::string ReadIniString(const std::string& section, const std::string& key,
     return profile->Read(section, key, defaultValue);
 }
 
-bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+Status WriteIniString(const std::string& section, const std::string& key, const std::string& value,
     const std::string& file, FileSystem& fs)
 {
-    std::optional<PrivateProfile> profile = LoadPrivateProfile(file, fs);
-    if (!profile)
-        return false; // never replace a file that could not be used; the load said why
+    std::string why;
+    std::optional<PrivateProfile> profile = LoadPrivateProfile(file, fs, why);
+    if (!profile) // never replace a file that could not be used; the load said so
+        return Status::Failure("the settings file " + why);
     profile->Write(section, key, value);
     return StorePrivateProfile(*profile, file, fs);
 }

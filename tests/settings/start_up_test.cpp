@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
-#include "app/start_up.h"
 #include "os/folder_access.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/day_order.h"
+#include "settings/settings_location.h"
 
 namespace snapvale {
 
@@ -57,9 +58,11 @@ std::string WithTrailingSeparator(std::string folder);
 // user's default Wine prefix on systems other than Windows.
 std::string DefaultImageFolder();
 
-// Chooses the settings file for a program in `programFolder` and reads the image folder, the
-// folder history, the fit choice and the order of a date's files from it. Writes nothing; a missing
-// file, section or key gives the defaults.
-AppState ReadStartupState(const std::string& programFolder);
+// Chooses the settings file for a program in `programFolder` as `placement` asks and reads the
+// image folder, the folder history, the fit choice and the order of a date's files from it. Writes
+// nothing; a missing file, section or key gives the defaults. The program passes its build's
+// placement; a test or tool that names a program folder of its own keeps the settings there.
+AppState ReadStartupState(
+    const std::string& programFolder, SettingsPlacement placement = SettingsPlacement::Portable);
 
 } // namespace snapvale

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
-#include "app/start_up.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {
@@ -57,23 +57,64 @@ protected:
     std::string UserFile() const { return user.folder() + "Snapvale2/Snapvale2.ini"; }
 };
 
-TEST_F(SettingsLocation, WritableProgramFolderKeepsTheSettingsBesideTheProgram)
+enum class Beside {
+    Nothing,
+    File,
+    LinkToNothing, // a link whose file is not there yet
+};
+
+struct LocationCase
 {
-    const AppState state = ReadStartupState(app.path().string());
-    EXPECT_EQ(state.SettingsFile(), app.folder() + "Snapvale2.ini");
-    EXPECT_TRUE(WriteIniString("CONFIG", "FOLDER", "/shots/", state.SettingsFile()));
-    EXPECT_FALSE(fs::exists(user.path() / "Snapvale2"));
+    const char* name;
+    SettingsPlacement placement;
+    Beside beside; // what is at <program folder>/Snapvale2.ini
+    bool writableFolder; // whether the program's folder may be written
+    bool chosenBeside; // else the per-user file
+};
+
+void PrintTo(const LocationCase& c, std::ostream* out) { *out << c.name; }
+
+class SettingsChoice : public SettingsLocation, public ::testing::WithParamInterface<LocationCase>
+{
+};
+
+TEST_P(SettingsChoice, BesideTheProgramOrPerUser)
+{
+    const LocationCase& c = GetParam();
+    if (c.beside == Beside::File)
+        app.Write("Snapvale2.ini", "[CONFIG]\r\nFOLDER=/beside/\r\n");
+    if (c.beside == Beside::LinkToNothing)
+        fs::create_symlink(user.path() / "elsewhere.ini", app.path() / "Snapvale2.ini");
+    user.Write("Snapvale2/Snapvale2.ini", "[CONFIG]\r\nFOLDER=/per-user/\r\n");
+    if (!c.writableFolder)
+        MakeReadOnly(app.path());
+
+    const AppState state = ReadStartupState(app.path().string(), c.placement);
+    EXPECT_EQ(state.SettingsFile(), c.chosenBeside ? app.folder() + "Snapvale2.ini" : UserFile());
+    EXPECT_EQ(state.ImageFolder,
+        c.chosenBeside ? (c.beside == Beside::File ? "/beside/" : DefaultImageFolder())
+                       : "/per-user/");
 }
 
-TEST_F(SettingsLocation, FileBesideTheProgramWinsOverThePerUserFile)
-{
-    app.Write("Snapvale2.ini", "[CONFIG]\r\nFOLDER=/beside/\r\n");
-    user.Write("Snapvale2/Snapvale2.ini", "[CONFIG]\r\nFOLDER=/per-user/\r\n");
-    MakeReadOnly(app.path());
-    const AppState state = ReadStartupState(app.path().string());
-    EXPECT_EQ(state.SettingsFile(), app.folder() + "Snapvale2.ini");
-    EXPECT_EQ(state.ImageFolder, "/beside/");
-}
+INSTANTIATE_TEST_SUITE_P(Placements, SettingsChoice,
+    ::testing::Values(
+        LocationCase{ "WritableFolder", SettingsPlacement::Portable, Beside::Nothing, true, true },
+        // The user put it there: it is used even where it cannot be written.
+        LocationCase{
+            "FileInReadOnlyFolder", SettingsPlacement::Portable, Beside::File, false, true },
+        LocationCase{
+            "NothingInReadOnlyFolder", SettingsPlacement::Portable, Beside::Nothing, false, false },
+        // A link to nothing counts as nothing, whatever the folder.
+        LocationCase{ "LinkToNothingInReadOnlyFolder", SettingsPlacement::Portable,
+            Beside::LinkToNothing, false, false },
+        LocationCase{ "LinkToNothingInWritableFolder", SettingsPlacement::Portable,
+            Beside::LinkToNothing, true, true },
+        // An installed program (run as root, say) never keeps settings beside itself.
+        LocationCase{ "InstalledWithWritableFolder", SettingsPlacement::PerUser, Beside::Nothing,
+            true, false },
+        LocationCase{
+            "InstalledWithFileBeside", SettingsPlacement::PerUser, Beside::File, true, false }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsLocation, ReadOnlyProgramFolderUsesThePerUserFileMadeOnFirstWrite)
 {
@@ -102,15 +143,19 @@ TEST_F(SettingsLocation, WithoutXdgConfigHomeThePerUserFileIsUnderDotConfig)
         user.folder() + ".config/Snapvale2/Snapvale2.ini");
 }
 
-TEST_F(SettingsLocation, FailedWritePrintsOneLine)
+TEST_F(SettingsLocation, FailedWritePrintsOneLineWithTheReason)
 {
     MakeReadOnly(app.path());
     MakeReadOnly(user.path());
     const AppState state = ReadStartupState(app.path().string());
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(WriteIniString("CONFIG", "FOLDER", "/shots/", state.SettingsFile()));
+    const Status written = WriteIniString("CONFIG", "FOLDER", "/shots/", state.SettingsFile());
+    const std::string reason = "cannot create folder " + user.folder()
+        + "Snapvale2: read-only: its permissions let no "
+          "one write it";
+    EXPECT_EQ(written.reason(), reason);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-        "snapvale2: could not write " + UserFile() + "\n");
+        "snapvale2: could not write " + UserFile() + ": " + reason + "\n");
 }
 
 } // namespace

@@ -24,8 +24,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
-#include "app/start_up.h"
+#include "settings/private_profile.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {

@@ -1,23 +1,11 @@
-#include "app/settings_writes.h"
+#include "settings/settings_writes.h"
 
 #include <string>
 
-#include "app/private_profile.h"
 #include "catalogue/folder_history.h"
+#include "settings/private_profile.h"
 
 namespace snapvale {
-
-void StoreImageFolder(const AppState& state, std::optional<std::size_t> added)
-{
-    const std::string settings = state.SettingsFile();
-    std::optional<PrivateProfile> profile = LoadPrivateProfile(settings);
-    if (!profile)
-        return;
-    profile->Write("CONFIG", "FOLDER", state.ImageFolder);
-    if (added)
-        profile->Write(kHistorySection, HistoryKey(*added), state.ImageFolder);
-    StorePrivateProfile(*profile, settings);
-}
 
 void BlankStoredHistory(const AppState& state, std::size_t count)
 {

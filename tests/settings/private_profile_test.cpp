@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/private_profile.h"
+#include "settings/private_profile.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 

@@ -8,13 +8,9 @@
 #include <cstddef>
 #include <optional>
 
-#include "app/start_up.h"
+#include "settings/start_up.h"
 
 namespace snapvale {
-
-// The image folder just chosen and, when AddToHistory gave it the history entry `added`, that
-// entry's key: one load and one replace of the file.
-void StoreImageFolder(const AppState& state, std::optional<std::size_t> added);
 
 // Blanks the `count` stored history keys (as ClearHistory counts them) in one load and one
 // replace of the file, however long the history was. Nothing is written for none.

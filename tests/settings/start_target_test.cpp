@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/start_target.h"
-#include "app/start_up.h"
+#include "settings/start_target.h"
+#include "settings/start_up.h"
 #include "support/temp_folder.h"
 
 namespace snapvale {

@@ -1,9 +1,9 @@
-#include "app/start_target.h"
+#include "settings/start_target.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/start_up.h"
+#include "settings/start_up.h"
 #include "base/ascii_case.h"
 #include "catalogue/folder_scan.h"
 #include "os/native_path.h"

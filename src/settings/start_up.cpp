@@ -1,9 +1,8 @@
-#include "app/start_up.h"
+#include "settings/start_up.h"
 
-#include "app/private_profile.h"
-#include "app/settings_location.h"
 #include "catalogue/folder_history.h"
 #include "os/user_folders.h"
+#include "settings/private_profile.h"
 
 namespace snapvale {
 
@@ -24,11 +23,11 @@ std::string DefaultImageFolder()
 #endif
 }
 
-AppState ReadStartupState(const std::string& programFolder)
+AppState ReadStartupState(const std::string& programFolder, SettingsPlacement placement)
 {
     AppState state;
     state.AppFolder = WithTrailingSeparator(programFolder);
-    state.SettingsPath = ChooseSettingsFile(state.AppFolder);
+    state.SettingsPath = ChooseSettingsFile(state.AppFolder, placement);
     // One parse for every key: the history may be long.
     const PrivateProfile settings =
         LoadPrivateProfile(state.SettingsFile()).value_or(PrivateProfile());

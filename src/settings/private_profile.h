@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "os/file_system.h"
+#include "os/status.h"
 
 namespace snapvale {
 
@@ -66,6 +67,17 @@ public:
     // zeros) in `section`, in that order, up to the first that is missing or empty: what `Read`
     // gives for each in turn, from one pass over the section and without indexing it.
     std::vector<std::string> ReadSeries(std::string_view section, std::string_view prefix) const;
+
+    // Every key `prefix` followed by a number (in decimal, without sign or leading zeros, below a
+    // billion) in `section`, with its number and what `Read` gives for it, ordered by number:
+    // the whole series, with the numbers that are missing left out and empty values kept.
+    struct NumberedValue
+    {
+        std::size_t number;
+        std::string value;
+    };
+    std::vector<NumberedValue> ReadNumbered(
+        std::string_view section, std::string_view prefix) const;
 
     // The file's bytes, with the writes made so far; a byte-order mark is kept.
     std::string Text() const;
@@ -140,11 +152,16 @@ private:
 // larger than kMaxSettingsFileSize, or one that cannot be read. A link counts as what it names.
 std::optional<PrivateProfile> LoadPrivateProfile(
     const std::string& file, FileSystem& fs = FileSystem::Default());
+// As above, and `why` says what is wrong with a file that cannot be used ("is not a regular
+// file").
+std::optional<PrivateProfile> LoadPrivateProfile(
+    const std::string& file, FileSystem& fs, std::string& why);
 
 // Writes `profile` to `file`, replacing it atomically (through a link, as for `WriteIniString`),
-// and creates the file's folder when it is missing. Returns false, with nothing on disk changed
-// and one line naming the file on standard error, when the write is not allowed or fails.
-bool StorePrivateProfile(
+// and creates the file's folder when it is missing. When the write is not allowed or fails,
+// nothing on disk is changed, and the reason is returned and named, with the file, in one line
+// on standard error.
+Status StorePrivateProfile(
     const PrivateProfile& profile, const std::string& file, FileSystem& fs = FileSystem::Default());
 
 // The value of `key` in `section` of `file`, or `defaultValue` (without its trailing blanks)
@@ -157,9 +174,9 @@ std::string ReadIniString(const std::string& section, const std::string& key,
 // Stores `value` under `key` in `section` of `file`, creating the file, section or key as needed,
 // and the file's folder when it is missing, as `PrivateProfile::Write` describes. The file is
 // replaced atomically; a file that cannot be used (see `LoadPrivateProfile`) or that this user may
-// not write, and a folder this user may not write, are left as they are. A failure returns false
-// after one line on standard error, and the caller's state goes on regardless.
-bool WriteIniString(const std::string& section, const std::string& key, const std::string& value,
+// not write, and a folder this user may not write, are left as they are. A failure returns its
+// reason after one line on standard error, and the caller's state goes on regardless.
+Status WriteIniString(const std::string& section, const std::string& key, const std::string& value,
     const std::string& file, FileSystem& fs = FileSystem::Default());
 
 } // namespace snapvale

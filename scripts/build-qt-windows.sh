@@ -46,11 +46,22 @@ options=(
   -DFEATURE_macdeployqt=OFF
 )
 
-key=$(printf '%s\n' "$qt_version" "$compiler_version" "${options[@]}" | sha256sum | cut -c1-12)
+# Qt 6.4's Windows plugin asks for the DirectWrite font database whenever DirectWrite 3 is there,
+# but Gui builds that database only with Direct2D, which nothing here uses: the plugin keeps to
+# its default (GDI) font database without it.
+patches=("$PWD/scripts/qt6-base-windows-without-direct2d.patch")
+
+key=$(cat <(printf '%s\n' "$qt_version" "$compiler_version" "${options[@]}") "${patches[@]}" \
+  | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/snapvale2
 prefix=$cache/qt-${qt_version//[^0-9A-Za-z.]/_}-windows-x64-$key
 work=$cache/work-$key
 manifest=.snapvale2-files.sha256
+
+# One build at a time: a second clone's run waits for the first one's Qt, then uses it.
+mkdir -p "$cache"
+exec 9>"$cache/qt.lock"
+flock 9
 
 if [[ -f $prefix/$manifest ]] && (cd "$prefix" && sha256sum --quiet --strict -c "$manifest" >/dev/null 2>&1); then
   echo "$prefix"
@@ -69,6 +80,9 @@ trap 'echo "Qt'"'"'s build failed; the last lines of $log:" >&3; tail -20 "$log"
   # The very version the Linux Qt was built from, with Debian's patches applied.
   apt-get source -qq "qt6-base=$qt_version"
   source=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name "qt6-base-*" | head -1)
+  for patch in "${patches[@]}"; do
+    patch -d "$source" -p1 <"$patch"
+  done
   cmake -S "$source" -B "$work/build" "${options[@]}" -DCMAKE_INSTALL_PREFIX="$prefix"
   nice cmake --build "$work/build" -j2
   cmake --install "$work/build"
@@ -84,8 +98,9 @@ trap 'echo "Qt'"'"'s build failed; the last lines of $log:" >&3; tail -20 "$log"
   cp "$source/debian/copyright" "$prefix/licenses/qt6-base-copyright"
   {
     echo "Qt $qt_version, built from Debian's source package qt6-base $qt_version"
-    echo "(apt-get source qt6-base=$qt_version; Debian's patches applied, nothing else changed),"
-    echo "with MinGW-w64 GCC $compiler_version, configured with:"
+    echo "(apt-get source qt6-base=$qt_version; Debian's patches applied, and these of ours:"
+    for patch in "${patches[@]}"; do sed 's/^/    /' "$patch"; done
+    echo "), with MinGW-w64 GCC $compiler_version, configured with:"
     printf '  %s\n' "${options[@]}"
   } >"$prefix/licenses/qt6-base-build.txt"
 } >"$log" 2>&1

@@ -1,5 +1,6 @@
 #include "qt/save_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -63,8 +64,9 @@ std::optional<std::string> QtSaveDialog::AskSavePath(
     dialog.selectFile(PathToQString(proposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    lastFolder_ = PathFromQString(QFileInfo(chosen).absolutePath());
+    // Qt's dialogs give '/' on every system; the program's paths use the system's separator.
+    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    lastFolder_ = PathFromQString(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath()));
     return PathFromQString(chosen);
 }
 

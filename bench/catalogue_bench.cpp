@@ -8,12 +8,10 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QTreeWidget>
 #include <benchmark/benchmark.h>
 
-#include "catalogue/date_tree.h"
 #include "catalogue/folder_scan.h"
-#include "qt/qt_tree_grid.h"
+#include "qt/date_tree_view.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -72,14 +70,6 @@ void BM_ShellPipeline(benchmark::State& state)
 }
 BENCHMARK(BM_ShellPipeline)->Arg(1000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
-class QuietHost : public snapvale::DateTreeHost
-{
-public:
-    void SetCaption(const std::string&) override { }
-    void ShowThumbnails() override { }
-    void ShowImage() override { }
-};
-
 // The date tree on a shown widget, for the 40,000 files spread over `dates` days.
 struct TreeBench
 {
@@ -90,11 +80,32 @@ struct TreeBench
         tree.show();
     }
 
+    // A fresh scan shown from scratch, every date closed.
+    void ShowDates()
+    {
+        auto catalogue = std::make_shared<snapvale::Catalogue>();
+        snapvale::ScanFolder(imageFolder, *catalogue);
+        tree.ShowCatalogue(std::move(catalogue));
+    }
+    // Chooses the newest date, which opens it.
+    void OpenNewestDate()
+    {
+        const snapvale::DateTreeModel& model = *tree.dateModel();
+        tree.setCurrentIndex(model.index(0, 0, model.RootIndex()));
+    }
+    // The rows the tree holds: the root, the dates and the files of the dates opened.
+    int Rows() const
+    {
+        const snapvale::DateTreeModel& model = *tree.dateModel();
+        const QModelIndex root = model.RootIndex();
+        int rows = 1 + model.rowCount(root);
+        for (int date = 0; date < model.rowCount(root); ++date)
+            rows += model.rowCount(model.index(date, 0, root));
+        return rows;
+    }
+
     std::string imageFolder;
-    QTreeWidget tree;
-    snapvale::QtTreeGrid grid{ &tree, {} };
-    QuietHost host;
-    snapvale::DateTree dateTree{ grid, host, imageFolder };
+    snapvale::DateTreeView tree{ {} };
 };
 
 // A rebuild (scan and one closed row per date), then the newest date opened by selecting it,
@@ -103,29 +114,27 @@ void BM_ShowDatesAndOpenDate(benchmark::State& state)
 {
     TreeBench bench(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        bench.dateTree.SetupTree();
-        bench.dateTree.ShowDates();
-        bench.grid.SetCurrentRow(1);
+        bench.ShowDates();
+        bench.OpenNewestDate();
         QApplication::processEvents();
     }
-    state.counters["rows"] = bench.grid.RowCount();
+    state.counters["rows"] = bench.Rows();
 }
 BENCHMARK(BM_ShowDatesAndOpenDate)->Arg(1)->Arg(kDates)->Unit(benchmark::kMillisecond);
 
-// Opening alone (placeholder out, ExpandRow, layout and paint) of one date of 40,000 files.
+// Opening alone (the date's rows fetched, layout and paint) of one date of 40,000 files.
 void BM_OpenDateOfFortyThousandFiles(benchmark::State& state)
 {
     TreeBench bench(1);
     for (auto _ : state) {
         state.PauseTiming();
-        bench.dateTree.SetupTree();
-        bench.dateTree.ShowDates();
+        bench.ShowDates();
         QApplication::processEvents();
         state.ResumeTiming();
-        bench.grid.SetCurrentRow(1);
+        bench.OpenNewestDate();
         QApplication::processEvents();
     }
-    state.counters["rows"] = bench.grid.RowCount();
+    state.counters["rows"] = bench.Rows();
 }
 BENCHMARK(BM_OpenDateOfFortyThousandFiles)->Unit(benchmark::kMillisecond);
 

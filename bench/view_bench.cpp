@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
+#include "qt/date_tree_view.h"
 #include "support/temp_folder.h"
 #include "support/tga_writer.h"
 #include "viewer/image_view.h"
@@ -89,8 +90,10 @@ public:
         view = window->findChild<snapvale::ImageView*>("pctView");
         area = window->findChild<snapvale::MainArea*>("mainArea");
         fitAction = window->findChild<QAction*>("mnuView(0)");
-        window->grid().SetCurrentRow(1);
-        window->grid().SetCurrentRow(2);
+        tree = window->findChild<snapvale::DateTreeView*>("vfgTree");
+        const QModelIndex date = tree->model()->index(0, 0, tree->model()->index(0, 0));
+        tree->setCurrentIndex(date);
+        tree->setCurrentIndex(tree->model()->index(0, 0, date));
         Paint();
     }
     // Paints what changed and lets the window settle, as the event loop would.
@@ -104,12 +107,17 @@ public:
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(view, &press);
     }
-    bool AtLastFile() const { return window->grid().CurrentRow() == window->grid().RowCount() - 1; }
+    bool AtLastFile() const
+    {
+        const QModelIndex current = tree->currentIndex();
+        return current.row() == tree->model()->rowCount(current.parent()) - 1;
+    }
 
     TempFolder app;
     TempFolder images;
     snapvale::AppState state;
     std::unique_ptr<snapvale::frmMain> window;
+    snapvale::DateTreeView* tree = nullptr;
     snapvale::ImageView* view = nullptr;
     snapvale::MainArea* area = nullptr;
     QAction* fitAction = nullptr;

@@ -6,6 +6,13 @@
 // the number of tree updates. Files are written in 64 KB calls, as a game
 // writes them.
 //
+// The same folder with nothing arriving, where only the looks no notice asks for run (the path
+// every half second, a listing every three seconds): over twenty seconds, the longest the UI
+// thread spent on one of the watcher's results (ui_share_ms), its longest stall, and the
+// process's CPU time against the time passed (cpu_percent); and one such listing of the 40,000
+// files, timed alone, as the worker runs it. Last, the folder renamed away until the window is
+// empty (gone_ms), and back until it shows the folder again (back_ms).
+//
 //   build/bench/bench/watch_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
@@ -15,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -28,6 +36,9 @@
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
+#include "catalogue/catalogue_changes.h"
+#include "catalogue/folder_scan.h"
+#include "qt/date_tree_view.h"
 #include "qt/folder_watcher.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
@@ -40,6 +51,30 @@ using snapvale::bench::UiLag;
 using Clock = std::chrono::steady_clock;
 using snapvale::test::TempFolder;
 namespace fs = std::filesystem;
+
+// The application, timing every event the UI thread hands to one receiver: the watcher's
+// results of its listings, polls and looks.
+class TimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (receiver != timed)
+            return QApplication::notify(receiver, event);
+        const Clock::time_point started = Clock::now();
+        const bool handled = QApplication::notify(receiver, event);
+        const std::chrono::duration<double, std::milli> took = Clock::now() - started;
+        longest = std::max(longest, took.count());
+        ++events;
+        return handled;
+    }
+    QObject* timed = nullptr;
+    double longest = 0; // milliseconds
+    int events = 0;
+};
+
+TimedApplication* application = nullptr;
 
 // How long the UI thread spends on each tree update: from the start of the watcher's queued call
 // that tells the change until the window has followed it (a slot connected after the window's).
@@ -105,13 +140,11 @@ struct WatchedFolder
         window->show();
         QCoreApplication::processEvents();
         watcher = window->findChild<snapvale::FolderWatcher*>("folderWatcher");
-        window->grid().SetCurrentRow(1);
+        tree = window->findChild<snapvale::DateTreeView*>("vfgTree");
+        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
     }
 
-    bool Shown(const std::string& name) const
-    {
-        return window->dateTree().catalogue().Find(name).has_value();
-    }
+    bool Shown(const std::string& name) const { return tree->catalogue()->Find(name).has_value(); }
     // Runs the event loop until `done` holds after a tree update, or ten seconds pass.
     template <typename Done> bool RunUntil(Done done)
     {
@@ -135,6 +168,7 @@ struct WatchedFolder
     std::vector<std::vector<std::uint8_t>> screenshots;
     std::unique_ptr<snapvale::frmMain> window;
     snapvale::FolderWatcher* watcher = nullptr;
+    snapvale::DateTreeView* tree = nullptr;
     int written = 0;
 };
 
@@ -232,12 +266,107 @@ void BM_BurstOf100(benchmark::State& bench)
 }
 BENCHMARK(BM_BurstOf100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The window on the folder with nothing arriving: ten seconds with the UI thread probed, then ten
+// seconds without, for the CPU time (the probe wakes the thread a thousand times a second).
+void BM_IdleFolderOf40000(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    const auto runFor = [](std::chrono::milliseconds time) {
+        QEventLoop idle;
+        QTimer::singleShot(time, &idle, &QEventLoop::quit);
+        idle.exec();
+    };
+    double longestLag = 0;
+    double cpu = 0;
+    for (auto _ : bench) {
+        application->timed = folder.watcher;
+        application->longest = 0;
+        application->events = 0;
+        {
+            UiLag lag;
+            runFor(std::chrono::seconds(10));
+            longestLag = std::max(longestLag, lag.longest);
+        }
+        const std::clock_t cpuBefore = std::clock();
+        const Clock::time_point before = Clock::now();
+        runFor(std::chrono::seconds(10));
+        const std::chrono::duration<double> took = Clock::now() - before;
+        cpu = 100.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC / took.count();
+        application->timed = nullptr;
+    }
+    bench.counters["ui_share_ms"] = application->longest;
+    bench.counters["watcher_events"] = application->events;
+    bench.counters["ui_stall_ms"] = longestLag;
+    bench.counters["cpu_percent"] = cpu;
+}
+BENCHMARK(BM_IdleFolderOf40000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// One listing of the 40,000 files as the watcher's worker makes it when no notice asked: the
+// names and times read, the catalogue built and compared with the one shown.
+void BM_ListingOf40000(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    const snapvale::Catalogue& shown = *folder.tree->catalogue();
+    snapvale::FileSystem& fs = snapvale::FileSystem::Default();
+    for (auto _ : bench) {
+        snapvale::Catalogue catalogue;
+        snapvale::BuildCatalogue(
+            fs.ListFolder(folder.state.ImageFolder, snapvale::IsCataloguedName), catalogue);
+        benchmark::DoNotOptimize(snapvale::DiffCatalogues(shown, catalogue));
+    }
+}
+BENCHMARK(BM_ListingOf40000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The folder renamed away, from the rename until the window has emptied; and renamed back, until
+// the window shows it again. Last, since it rebuilds the tree.
+void BM_FolderRenamedAwayAndBack(benchmark::State& bench)
+{
+    WatchedFolder& folder = Folder();
+    const fs::path aside = folder.app.path() / "aside";
+    // Renames `from` to `to` and runs the event loop until the watcher raises `signal` (the window
+    // having followed it), or ten seconds pass: the milliseconds from the rename, or -1.
+    const auto timeUntil = [&](auto signal, const fs::path& from, const fs::path& to) {
+        QEventLoop loop;
+        bool told = false;
+        const QMetaObject::Connection connection =
+            QObject::connect(folder.watcher, signal, &loop, [&] {
+                told = true;
+                loop.quit();
+            });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        fs::rename(from, to);
+        const Clock::time_point start = Clock::now();
+        loop.exec();
+        QObject::disconnect(connection);
+        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+        return told ? took.count() : -1.0;
+    };
+    double gone = 0;
+    double back = 0;
+    for (auto _ : bench) {
+        gone = timeUntil(&snapvale::FolderWatcher::Gone, folder.images.path(), aside);
+        back = timeUntil(&snapvale::FolderWatcher::Back, aside, folder.images.path());
+        if (gone < 0 || back < 0) {
+            bench.SkipWithError("the window did not follow the folder");
+            break;
+        }
+        bench.SetIterationTime(gone / 1000);
+    }
+    bench.counters["gone_ms"] = gone;
+    bench.counters["back_ms"] = back;
+}
+BENCHMARK(BM_FolderRenamedAwayAndBack)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
+    TimedApplication timedApplication(argc, argv);
+    application = &timedApplication;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     watched.reset();

@@ -2,32 +2,34 @@
 
 // frmMain, the program's only main window: the date tree on the left, the file date under it,
 // and one main area shared by the image view and the thumbnail tray, switched by moving them.
+// The window lays out and wires its parts; the tree (DateTreeView), the tray (TrayPane) and the
+// view (ImageView) each do their own work, and every menu command is a QAction connected to a
+// named slot.
 
 #include <memory>
 #include <string>
 
-#include <QList>
 #include <QMainWindow>
 
 #include "app/start_up.h"
+#include "catalogue/catalogue_changes.h"
 #include "catalogue/date_tree.h"
 
 class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QScrollBar;
-class QTreeWidget;
 
 namespace snapvale {
 
+class DateTreeView;
 class FolderBrowser;
+class FolderHistoryMenu;
 class FolderWatcher;
 class ImageView;
 class MainArea;
-class QtTreeGrid;
 class SaveDialog;
-class ThumbnailTray;
+class TrayPane;
 
 // The modal dialogs the window asks the platform for; tests give it scripted ones.
 struct MainWindowDialogs
@@ -36,7 +38,14 @@ struct MainWindowDialogs
     FolderBrowser* folderBrowser = nullptr;
 };
 
-class frmMain : public QMainWindow, private DateTreeHost
+// The items of the menu arrays by the index their handlers receive.
+enum class FileItem { Save = 0, SaveElsewhere = 1, Quit = 3 };
+enum class EditItem { Copy = 0 };
+enum class ViewItem { Fit = 0 };
+enum class ToolItem { Options = 0, Version = 1, Refresh = 2 };
+enum class RegionItem { Copy = 0, Save = 1, Cancel = 2 };
+
+class frmMain : public QMainWindow
 {
     Q_OBJECT
 
@@ -47,65 +56,78 @@ public:
     ~frmMain() override;
 
     // Rebuilds the date tree from a fresh scan of the image folder, and watches the folder.
+    // Nothing of the folder shown before stays on screen: the root is current, no file is shown.
     void ShowDates();
 
     AppState& state() { return state_; }
-    TreeGrid& grid();
-    DateTree& dateTree() { return *tree_; }
 
-    // Menu item handlers, by the index of the item in its menu.
+    // The menu arrays' handlers, by the index of the item in its menu: each routes to the slot
+    // below that does the item's work.
     void mnuFile_Click(int Index);
     void mnuEdit_Click(int Index);
     void mnuView_Click(int Index);
     void mnuTool_Click(int Index);
     void mnuFavorate_Click(int Index);
     void mnuRight_Click(int Index);
-    // The thumbnail cell `Index` was clicked: its file row becomes the current row.
+    // The thumbnail cell `Index` was clicked: its file becomes the tree's current row.
     void imgPreview_Click(int Index);
-    void vscrTray_Change();
     // Keys in the view: another file of the date shown, or back to the date's thumbnails with
     // the file's cell focused.
     void pctView_Step(FileStep step);
     void pctView_Back();
 
+public slots:
+    void saveView();
+    void quit();
+    void copyView();
+    void setFitToWindow(bool fit);
+    void showOptions();
+    void showVersion();
+    void refreshFolder();
+    void clearHistory();
+    void openHistoryFolder(const std::string& folder);
+    void copyRegion();
+    void saveRegion();
+    void cancelRegion();
+
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // Tab and Shift+Tab go between the tree and the pane shown.
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The constructor's phases, in this order.
     void CreateControls();
     void CreateMenus();
+    void LayOut();
+    void ConnectSignals();
     void Form_Load();
-    // Makes the history menu match FolderHistory: its clear item at once, its folder items when
-    // the menu is about to show (FillHistoryMenu).
-    void BuildHistoryMenu();
-    void FillHistoryMenu();
-    void SetupTree();
 
-    void SetCaption(const std::string& caption) override;
-    void ShowThumbnails() override;
-    void ShowImage() override;
-    void LoadThumbnails(int start);
+    // What the tree's current row stands for has changed: a date shows its thumbnails under its
+    // caption, anything else the view.
+    void vfgTree_CurrentRowChange(const TreeChoice& current);
+    void ShowThumbnails(const std::string& date);
+    // Brings the view forward and shows the file called `name`; none keeps what it showed.
+    void ShowImage(const std::string& name);
 
     // The folder's files changed: the tree, the tray of the date shown and the picture shown
     // follow, and nothing the user is doing moves.
     void FolderChanged(
         const std::shared_ptr<const Catalogue>& after, const CatalogueChanges& changes);
-    void FollowInTray(const Catalogue& after, const CatalogueChanges& changes);
+    // The folder went away: the window shows nothing of it. It came back: its tree as at start.
+    // Shows `catalogue` from scratch with nothing chosen: the root current, the panes empty, the
+    // caption and the date label as at start.
+    void ShowCatalogue(std::shared_ptr<const Catalogue> catalogue);
+    void FolderGone();
+    void FolderBack(const std::shared_ptr<const Catalogue>& catalogue);
     void FollowInView(const Catalogue& before, const Catalogue& after);
-    // Sizes the tray to its cells and sets the scroll bar's range, keeping its value where it can.
-    void FitTrayToCells();
 
     void ShowPane(QWidget* shown, QWidget* parked);
     void FocusShownPane();
     // Fits large pictures into the main area, or shows them at full size, as the settings say.
     void ApplyFit();
     void KeepPreviewParked();
-    // Scrolls the tray so that the cell's whole row is in sight.
-    void ShowCellInSight(int index);
-    void SavePicture(const QImage& picture, const std::string& proposedName);
-    void OptionsFlow();
+    // Copies or saves the marked region, which goes; nothing without one.
+    void UseRegion(bool save);
 
     AppState& state_;
     std::unique_ptr<SaveDialog> ownSaveDialog_;
@@ -116,36 +138,20 @@ private:
     float ViewTop = 0;
     float ViewLeft = 0;
 
-    QTreeWidget* vfgTree = nullptr;
+    QWidget* client_ = nullptr;
+    DateTreeView* vfgTree = nullptr;
     QGroupBox* fraFileInfo = nullptr;
     QLabel* lblFileDate = nullptr;
     MainArea* mainArea_ = nullptr;
     ImageView* pctView = nullptr;
-    QWidget* pctPreview = nullptr;
-    QScrollBar* vscrTray = nullptr;
-    ThumbnailTray* pctTray = nullptr;
-    QLabel* imgDrive = nullptr;
-    QLabel* imgDate = nullptr;
-    QLabel* imgFile = nullptr;
+    TrayPane* pctPreview = nullptr;
 
-    QMenu* mnuFiles = nullptr;
-    QMenu* mnuEdits = nullptr;
-    QMenu* mnuViews = nullptr;
-    QMenu* mnuTools = nullptr;
-    QMenu* mnuFavorates = nullptr;
+    FolderHistoryMenu* mnuFavorates = nullptr;
     QMenu* mnuPopup = nullptr;
-    QList<QAction*> mnuFile;
-    QList<QAction*> mnuEdit;
-    QList<QAction*> mnuView;
-    QList<QAction*> mnuTool;
-    QList<QAction*> mnuFavorate;
-    QList<QAction*> mnuRight;
+    QAction* fitAction_ = nullptr;
 
-    std::unique_ptr<QtTreeGrid> grid_;
-    std::unique_ptr<DateTree> tree_;
     FolderWatcher* watcher_ = nullptr;
-    // The date whose files the tray holds, and the file the view shows ("" for none).
-    std::string trayDate_;
+    // The file the view shows ("" for none).
     std::string shownFile_;
 };
 

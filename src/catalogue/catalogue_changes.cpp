@@ -1,21 +1,9 @@
 #include "catalogue/catalogue_changes.h"
 
-#include <algorithm>
+#include <functional>
 #include <map>
 
 namespace snapvale {
-
-namespace {
-
-// Where the file `index` stands among the files of its date.
-std::size_t PlaceInDate(const Catalogue& catalogue, std::size_t index)
-{
-    const std::vector<std::size_t>& files = catalogue.FilesOf(catalogue.FileDates[index]);
-    return static_cast<std::size_t>(
-        std::lower_bound(files.begin(), files.end(), index) - files.begin());
-}
-
-} // namespace
 
 CatalogueChanges DiffCatalogues(const Catalogue& before, const Catalogue& after)
 {
@@ -23,11 +11,11 @@ CatalogueChanges DiffCatalogues(const Catalogue& before, const Catalogue& after)
     std::map<std::string, DateEdit, std::greater<>> edits;
     const auto removeFrom = [&](std::size_t i) {
         DateEdit& edit = edits[before.FileDates[i]];
-        edit.removedFiles.push_back(PlaceInDate(before, i));
+        edit.removedFiles.push_back(before.PlaceInDate(i));
     };
     const auto addTo = [&](std::size_t j) {
         DateEdit& edit = edits[after.FileDates[j]];
-        edit.addedFiles.push_back(PlaceInDate(after, j));
+        edit.addedFiles.push_back(after.PlaceInDate(j));
     };
 
     CatalogueChanges changes;

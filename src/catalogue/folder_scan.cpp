@@ -93,6 +93,13 @@ const std::vector<std::size_t>& Catalogue::FilesOf(const std::string& date) cons
     return files == FilesByDate.end() ? none : files->second;
 }
 
+std::size_t Catalogue::PlaceInDate(std::size_t file) const
+{
+    const std::vector<std::size_t>& files = FilesOf(FileDates[file]);
+    return static_cast<std::size_t>(
+        std::lower_bound(files.begin(), files.end(), file) - files.begin());
+}
+
 int BuildCatalogue(std::vector<FolderFile> files, Catalogue& catalogue)
 {
     catalogue.FileNames.clear();

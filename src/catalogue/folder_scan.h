@@ -42,6 +42,8 @@ struct Catalogue
     const std::vector<std::size_t>& FilesOf(const std::string& date) const;
     // The index of the file called `name`, exactly as spelt; nothing when there is none.
     std::optional<std::size_t> Find(std::string_view name) const;
+    // Where the file `file` (an index into FileNames) stands among the files of its date.
+    std::size_t PlaceInDate(std::size_t file) const;
 };
 
 // Whether the folder lists a file called `a` before one called `b`: by name with ASCII letters

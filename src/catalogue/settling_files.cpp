@@ -1,5 +1,7 @@
 #include "catalogue/settling_files.h"
 
+#include <algorithm>
+
 namespace snapvale {
 
 void SettlingFiles::Listed(
@@ -7,7 +9,7 @@ void SettlingFiles::Listed(
 {
     for (const std::size_t i : files) {
         const FileStamp stamp = catalogue.FileStamps[i];
-        files_[catalogue.FileNames[i]] = { stamp, stamp, now };
+        files_[catalogue.FileNames[i]] = { stamp, stamp, now, false };
     }
 }
 
@@ -37,12 +39,25 @@ bool SettlingFiles::Polled(const std::vector<FolderFile>& found, Clock::time_poi
         const bool quiet = now - file.seenSince >= kQuietPeriod;
         if (quiet && file.seen != file.listed)
             listAgain = true;
+        file.written = quiet && file.seen == file.listed;
         // A file is let go only once the tree knows its last stamp.
         if (now - file.seenSince < kWatchPeriod || file.seen != file.listed)
             still.emplace(entry.name, file);
     }
     files_ = std::move(still);
     return listAgain;
+}
+
+bool SettlingFiles::IsSettling(const std::string& name) const
+{
+    const auto tracked = files_.find(name);
+    return tracked != files_.end() && !tracked->second.written;
+}
+
+std::size_t SettlingFiles::SettlingCount() const
+{
+    return static_cast<std::size_t>(std::count_if(
+        files_.begin(), files_.end(), [](const auto& entry) { return !entry.second.written; }));
 }
 
 } // namespace snapvale

@@ -26,7 +26,8 @@ public:
     // How long a file that kept its stamp is still polled: a writer may pause in the middle.
     static constexpr Clock::duration kWatchPeriod = std::chrono::seconds(5);
 
-    // A listing of the folder, now `catalogue`, found the files at these indexes new or changed.
+    // A listing of the folder, now `catalogue`, found the files at these indexes new or changed:
+    // each is being written until a poll finds otherwise.
     void Listed(
         const Catalogue& catalogue, const std::vector<std::size_t>& files, Clock::time_point now);
     // Forgets every file, for a folder listed anew.
@@ -41,12 +42,19 @@ public:
     // files no longer there, are polled no more.
     bool Polled(const std::vector<FolderFile>& found, Clock::time_point now);
 
+    // Whether the file may still be being written: it was listed new or changed, and no poll has
+    // seen it keep the stamp that was listed for the quiet period since.
+    bool IsSettling(const std::string& name) const;
+    // How many files IsSettling holds for.
+    std::size_t SettlingCount() const;
+
 private:
     struct File
     {
         FileStamp listed; // in the catalogue shown
         FileStamp seen; // at the last poll
         Clock::time_point seenSince;
+        bool written = false; // kept the listed stamp for the quiet period
     };
     std::unordered_map<std::string, File> files_;
 };

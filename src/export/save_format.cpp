@@ -1,7 +1,6 @@
 #include "export/save_format.h"
 
 #include "base/ascii_case.h"
-#include "base/captions.h"
 
 namespace snapvale {
 
@@ -12,11 +11,11 @@ SaveFormat FormatForPath(const std::string& path)
     return bitmap ? SaveFormat::Bitmap : SaveFormat::Jpeg;
 }
 
-std::optional<std::string> ProposedSaveName(const std::string& rowText)
+std::optional<std::string> ProposedSaveName(const TreeChoice& current)
 {
-    if (rowText.empty() || rowText == kTreeRootText || rowText.find('/') != std::string::npos)
+    if (!current.IsFile())
         return std::nullopt;
-    return rowText.substr(0, rowText.find('.'));
+    return current.file.substr(0, current.file.find('.'));
 }
 
 } // namespace snapvale

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "catalogue/date_tree.h"
+
 namespace snapvale {
 
 enum class SaveFormat {
@@ -21,9 +23,9 @@ inline constexpr char kSaveFilter[] = "Windows Bitmap(*.bmp)|*.bmp|Jpeg(*.jpg)|*
 // typed without one the selected filter's.
 SaveFormat FormatForPath(const std::string& path);
 
-// The name proposed for saving the view while the tree row showing `rowText` is selected: the
-// file name up to its first ".". Nothing when the row is not a file row (empty, the root, or a
-// date), since then there is no file to name the picture after.
-std::optional<std::string> ProposedSaveName(const std::string& rowText);
+// The name proposed for saving the view while `current` is the tree's current row: the file's
+// name up to its first ".". Nothing when the row is not a file row (the root, a date, or none),
+// since then there is no file to name the picture after.
+std::optional<std::string> ProposedSaveName(const TreeChoice& current);
 
 } // namespace snapvale

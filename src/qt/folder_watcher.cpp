@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include <QEvent>
+
 #include "qt/qt_text.h"
 
 namespace snapvale {
@@ -28,8 +30,15 @@ FolderWatcher::FolderWatcher(FileSystem& fs, QObject* parent)
     pool_.setMaxThreadCount(1);
     listTimer_.setSingleShot(true);
     pollTimer_.setInterval(kPollInterval);
-    connect(
-        &watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { ListSoon(kNoticeDelay); });
+    fallbackTimer_.setInterval(kFallbackInterval);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        // The system drops its watch when the folder itself goes: deleted, or its file system
+        // unmounted.
+        if (present_ && !IsWatching())
+            GoneAway();
+        else
+            ListSoon(kNoticeDelay);
+    });
     connect(&listTimer_, &QTimer::timeout, this, [this] {
         if (!busy_)
             StartListing();
@@ -38,6 +47,16 @@ FolderWatcher::FolderWatcher(FileSystem& fs, QObject* parent)
         if (!busy_)
             StartPoll();
     });
+    connect(&presenceTimer_, &QTimer::timeout, this, [this] {
+        checkWanted_ = true;
+        if (!busy_)
+            StartCheck();
+    });
+    connect(&fallbackTimer_, &QTimer::timeout, this, [this] { ListSoon(Clock::duration::zero()); });
+    if (auto* widget = qobject_cast<QWidget*>(parent)) {
+        window_ = widget->window();
+        window_->installEventFilter(this);
+    }
 }
 
 FolderWatcher::~FolderWatcher()
@@ -56,15 +75,18 @@ void FolderWatcher::Watch(const std::string& folder, std::shared_ptr<const Catal
     shown_ = std::move(shown);
     settling_.Clear();
     listingWanted_ = false;
+    checkWanted_ = false;
     listTimer_.stop();
     pollTimer_.stop();
-    if (const QStringList watched = watcher_.directories(); !watched.isEmpty())
-        watcher_.removePaths(watched);
+    Unwatch();
+    present_ = !folder_.empty() && fs_.IsFolder(folder_);
     WatchFolder();
+    FollowWindow();
 }
 
 void FolderWatcher::Refresh()
 {
+    Unwatch();
     WatchFolder();
     ListSoon(Clock::duration::zero());
 }
@@ -74,6 +96,12 @@ void FolderWatcher::WatchFolder()
     if (IsWatching() || folder_.empty() || !fs_.IsFolder(folder_))
         return;
     watcher_.addPath(WatchPath(folder_));
+}
+
+void FolderWatcher::Unwatch()
+{
+    if (const QStringList watched = watcher_.directories(); !watched.isEmpty())
+        watcher_.removePaths(watched);
 }
 
 void FolderWatcher::ListSoon(Clock::duration delay)
@@ -96,37 +124,61 @@ void FolderWatcher::StartListing()
     listingWanted_ = false;
     const Clock::time_point started = Clock::now();
     nextListing_ = started + kListingInterval;
+    // The slow listing is due only once the folder has gone unlisted for its interval.
+    if (fallbackTimer_.isActive())
+        fallbackTimer_.start();
+    // A listing that finds nothing new leaves its catalogue on the worker, unless the folder
+    // comes back with it.
+    const bool keepSame = present_;
     pool_.start([this, generation = generation_, folder = folder_, shown = shown_, cancel = cancel_,
-                    &fs = fs_, started] {
-        // A watcher going away stops the listing at the next name; the result is dropped.
-        std::vector<FolderFile> listing = fs.ListFolder(folder,
-            [&cancel](std::string_view name) { return !*cancel && IsCataloguedName(name); });
-        auto catalogue = std::make_shared<Catalogue>();
-        BuildCatalogue(std::move(listing), *catalogue);
-        CatalogueChanges changes = DiffCatalogues(*shown, *catalogue);
+                    &fs = fs_, started, keepSame] {
+        std::shared_ptr<Catalogue> catalogue;
+        CatalogueChanges changes;
+        const bool present = fs.IsFolder(folder);
+        if (present) {
+            // A watcher going away stops the listing at the next name; the result is dropped.
+            std::vector<FolderFile> listing = fs.ListFolder(folder,
+                [&cancel](std::string_view name) { return !*cancel && IsCataloguedName(name); });
+            catalogue = std::make_shared<Catalogue>();
+            BuildCatalogue(std::move(listing), *catalogue);
+            changes = DiffCatalogues(*shown, *catalogue);
+            if (keepSame && changes.empty())
+                catalogue.reset();
+        }
         const Clock::duration took = Clock::now() - started;
         QMetaObject::invokeMethod(
             this,
-            [this, generation, catalogue = std::move(catalogue), changes = std::move(changes),
-                took]() mutable {
-                Listed(generation, std::move(catalogue), std::move(changes), took);
+            [this, generation, present, catalogue = std::move(catalogue),
+                changes = std::move(changes), took]() mutable {
+                Listed(generation, present, std::move(catalogue), std::move(changes), took);
             },
             Qt::QueuedConnection);
     });
 }
 
-void FolderWatcher::Listed(unsigned generation, std::shared_ptr<const Catalogue> catalogue,
-    CatalogueChanges changes, Clock::duration took)
+void FolderWatcher::Listed(unsigned generation, bool present,
+    std::shared_ptr<const Catalogue> catalogue, CatalogueChanges changes, Clock::duration took)
 {
     busy_ = false;
     if (generation == generation_) {
         nextListing_ = std::max(nextListing_, Clock::now() + took);
-        shown_ = catalogue;
-        std::vector<std::size_t> fresh = changes.newFiles;
-        fresh.insert(fresh.end(), changes.changedFiles.begin(), changes.changedFiles.end());
-        settling_.Listed(*catalogue, fresh, Clock::now());
-        if (!changes.empty())
-            emit Changed(catalogue, changes);
+        if (!present) {
+            if (present_)
+                GoneAway();
+        } else if (!present_) {
+            present_ = true;
+            shown_ = catalogue;
+            settling_.Clear();
+            FollowWindow();
+            emit Back(catalogue);
+        } else if (catalogue) {
+            shown_ = catalogue;
+            std::vector<std::size_t> fresh = changes.newFiles;
+            fresh.insert(fresh.end(), changes.changedFiles.begin(), changes.changedFiles.end());
+            settling_.Listed(*catalogue, fresh, Clock::now());
+            if (!changes.empty())
+                emit Changed(catalogue, changes);
+        }
     }
     WorkDone();
 }
@@ -142,31 +194,123 @@ void FolderWatcher::StartPoll()
     pool_.start([this, generation = generation_, folder = folder_,
                     names = std::unordered_set<std::string>(names.begin(), names.end()),
                     cancel = cancel_, &fs = fs_] {
+        const bool present = fs.IsFolder(folder);
         // Reading the folder's names costs little beside the status of every file.
-        std::vector<FolderFile> found = fs.ListFolder(folder,
-            [&](std::string_view name) { return !*cancel && names.contains(std::string(name)); });
+        std::vector<FolderFile> found;
+        if (present)
+            found = fs.ListFolder(folder, [&](std::string_view name) {
+                return !*cancel && names.contains(std::string(name));
+            });
         QMetaObject::invokeMethod(
-            this, [this, generation, found = std::move(found)] { Polled(generation, found); },
+            this,
+            [this, generation, present, found = std::move(found)] {
+                Polled(generation, present, found);
+            },
             Qt::QueuedConnection);
     });
 }
 
-void FolderWatcher::Polled(unsigned generation, const std::vector<FolderFile>& found)
+void FolderWatcher::Polled(unsigned generation, bool present, const std::vector<FolderFile>& found)
 {
     busy_ = false;
-    if (generation == generation_ && settling_.Polled(found, Clock::now()))
-        listingWanted_ = true;
+    if (generation == generation_) {
+        if (!present) {
+            if (present_)
+                GoneAway();
+        } else {
+            const std::size_t settling = settling_.SettlingCount();
+            if (settling_.Polled(found, Clock::now()))
+                listingWanted_ = true;
+            if (settling_.SettlingCount() < settling)
+                emit Settled();
+        }
+    }
     WorkDone();
+}
+
+void FolderWatcher::StartCheck()
+{
+    busy_ = true;
+    checkWanted_ = false;
+    pool_.start([this, generation = generation_, folder = folder_, &fs = fs_] {
+        const bool present = fs.IsFolder(folder);
+        QMetaObject::invokeMethod(
+            this, [this, generation, present] { Checked(generation, present); },
+            Qt::QueuedConnection);
+    });
+}
+
+void FolderWatcher::Checked(unsigned generation, bool present)
+{
+    busy_ = false;
+    if (generation == generation_) {
+        if (present_ && !present) {
+            GoneAway();
+        } else if (!present_ && present) {
+            // Watched before it is listed, so that no file written meanwhile is missed.
+            WatchFolder();
+            ListSoon(Clock::duration::zero());
+        }
+    }
+    WorkDone();
+}
+
+void FolderWatcher::GoneAway()
+{
+    ++generation_;
+    *cancel_ = true;
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    present_ = false;
+    Unwatch();
+    shown_ = std::make_shared<const Catalogue>();
+    settling_.Clear();
+    listingWanted_ = false;
+    checkWanted_ = false;
+    listTimer_.stop();
+    pollTimer_.stop();
+    FollowWindow();
+    emit Gone();
 }
 
 void FolderWatcher::WorkDone()
 {
+    if (checkWanted_ && !busy_)
+        StartCheck();
     if (listingWanted_)
         ListSoon(Clock::duration::zero());
     if (settling_.empty())
         pollTimer_.stop();
     else if (!pollTimer_.isActive())
         pollTimer_.start();
+}
+
+void FolderWatcher::FollowWindow()
+{
+    const bool shown = !window_ || (window_->isVisible() && !window_->isMinimized());
+    if (folder_.empty() || !shown) {
+        presenceTimer_.stop();
+        fallbackTimer_.stop();
+        return;
+    }
+    const int presence =
+        static_cast<int>((present_ ? kPresenceInterval : kMissingInterval).count());
+    if (!presenceTimer_.isActive() || presenceTimer_.interval() != presence)
+        presenceTimer_.start(presence);
+    if (!present_)
+        fallbackTimer_.stop();
+    else if (!fallbackTimer_.isActive())
+        fallbackTimer_.start();
+}
+
+bool FolderWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == window_
+        && (event->type() == QEvent::Show || event->type() == QEvent::Hide
+            || event->type() == QEvent::WindowStateChange)) {
+        // Asked once the window has taken its new state.
+        QMetaObject::invokeMethod(this, &FolderWatcher::FollowWindow, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace snapvale

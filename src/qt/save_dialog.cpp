@@ -1,11 +1,17 @@
 #include "qt/save_dialog.h"
 
+#include <iostream>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 
+#include "export/bmp_writer.h"
+#include "export/jpeg_codec.h"
 #include "export/save_format.h"
+#include "qt/picture_image.h"
 #include "qt/qt_text.h"
 
 namespace snapvale {
@@ -68,6 +74,21 @@ std::optional<std::string> QtSaveDialog::AskSavePath(
     const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     lastFolder_ = PathFromQString(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath()));
     return PathFromQString(chosen);
+}
+
+void SavePicture(
+    SaveDialog& dialog, QWidget* owner, const QImage& picture, const std::string& proposedName)
+{
+    const std::optional<std::string> path = dialog.AskSavePath(owner, proposedName);
+    if (!path)
+        return;
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    const PixelBlock block = PixelsOf(pixels);
+    const bool written = FormatForPath(*path) == SaveFormat::Bitmap
+        ? WriteBmp(*path, block)
+        : WriteJpeg(*path, block, kJpegQuality);
+    if (!written)
+        std::cerr << "snapvale2: could not write " << *path << '\n';
 }
 
 } // namespace snapvale

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QImage;
 class QWidget;
 
 namespace snapvale {
@@ -33,5 +34,12 @@ private:
     // The dialog opens in the folder of the last save, as a common dialog does.
     std::string lastFolder_;
 };
+
+// Asks `dialog` where to save `picture` and writes it there, as a Windows bitmap or as a JPEG by
+// the chosen name (FormatForPath), replacing any file atomically. Cancel writes nothing. The
+// program shows no message box: a write that fails leaves what was on disk and one line naming
+// the file on standard error.
+void SavePicture(
+    SaveDialog& dialog, QWidget* owner, const QImage& picture, const std::string& proposedName);
 
 } // namespace snapvale

@@ -16,12 +16,36 @@ namespace {
 // Width of the frame around the focus cell, in pixels.
 constexpr int kFocusFrame = 3;
 
+// A small picture torn in two, centred on `centre`: the mark of a file that gave no picture.
+void DrawBrokenSign(QPainter& painter, QPoint centre, const QPalette& palette)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(centre - QPoint(15, 12));
+    // The two halves part along a jagged tear, the right one dropped a little; a hill in the left
+    // one makes them read as a picture.
+    const QPolygonF left{ { 0, 0 }, { 15, 0 }, { 12, 6 }, { 16, 11 }, { 12, 16 }, { 14, 22 },
+        { 0, 22 } };
+    const QPolygonF right{ { 18, 2 }, { 31, 2 }, { 31, 24 }, { 17, 24 }, { 15, 18 }, { 19, 13 },
+        { 15, 8 } };
+    const QPolygonF hill{ { 2, 20 }, { 7, 12 }, { 12, 19 }, { 12, 20 } };
+    painter.setPen(QPen(palette.color(QPalette::Dark), 1.5));
+    painter.setBrush(palette.color(QPalette::Base));
+    painter.drawPolygon(left);
+    painter.drawPolygon(right);
+    painter.setBrush(palette.color(QPalette::Mid));
+    painter.drawPolygon(hill);
+    painter.restore();
+}
+
 } // namespace
 
-ThumbnailTray::ThumbnailTray(const TrayGeometry& geometry, QWidget* parent)
+ThumbnailTray::ThumbnailTray(
+    const TrayGeometry& geometry, QWidget* parent, ThumbnailLoader::Maker make)
     : QWidget(parent)
     , geometry_(geometry)
     , pictures_(kThumbnailCacheBytes / 1024)
+    , loader_(nullptr, std::move(make))
 {
     setObjectName("pctTray");
     setAutoFillBackground(true);
@@ -39,6 +63,7 @@ void ThumbnailTray::SetCells(std::vector<TrayCell> cells)
     loader_.Clear();
     cells_ = std::move(cells);
     pictures_.clear();
+    broken_.clear();
     focusCell_ = cells_.empty() ? -1 : 0;
     update();
 }
@@ -47,8 +72,10 @@ void ThumbnailTray::RemoveCells(const std::vector<int>& indexes)
 {
     if (indexes.empty())
         return;
-    for (const int index : indexes)
+    for (const int index : indexes) {
         pictures_.remove(Key(index));
+        broken_.remove(Key(index));
+    }
     // A cell's new number: its old one less the removed cells before it.
     const auto before = [&indexes](int cell) {
         return static_cast<int>(
@@ -84,6 +111,7 @@ void ThumbnailTray::InsertCells(std::vector<std::pair<int, TrayCell>> cells)
             merged.push_back(std::move(*old++));
         // A new file may bear the name of one shown before.
         pictures_.remove(QByteArray::fromStdString(cell.file));
+        broken_.remove(QByteArray::fromStdString(cell.file));
         merged.push_back(std::move(cell));
     }
     std::move(old, cells_.end(), std::back_inserter(merged));
@@ -114,6 +142,7 @@ void ThumbnailTray::Reload(int index)
     if (index < 0 || index >= CellCount())
         return;
     pictures_.remove(Key(index));
+    broken_.remove(Key(index));
     loader_.Forget(index);
     update(PictureRect(index));
 }
@@ -142,6 +171,11 @@ void ThumbnailTray::SetToolTipSource(std::function<QString(const TrayCell&)> sou
     toolTipSource_ = std::move(source);
 }
 
+void ThumbnailTray::SetSettlingSource(std::function<bool(const TrayCell&)> source)
+{
+    settlingSource_ = std::move(source);
+}
+
 QString ThumbnailTray::ToolTip(int index) const
 {
     if (index < 0 || index >= CellCount() || !toolTipSource_)
@@ -161,7 +195,10 @@ void ThumbnailTray::RequestPictures(const std::vector<TrayRequest>& requests)
 
 void ThumbnailTray::Loaded(int index, const QImage& thumbnail)
 {
-    if (!thumbnail.isNull()) {
+    if (thumbnail.isNull()) {
+        broken_.insert(Key(index));
+    } else {
+        broken_.remove(Key(index));
         const auto cost = static_cast<int>(std::max<qsizetype>(1, thumbnail.sizeInBytes() / 1024));
         pictures_.insert(Key(index), new QImage(thumbnail), cost);
     }
@@ -176,6 +213,12 @@ QImage ThumbnailTray::Thumbnail(int index) const
     // Looking a picture up keeps it in the cache longest.
     const QImage* picture = pictures_.object(Key(index));
     return picture ? *picture : QImage();
+}
+
+bool ThumbnailTray::IsBroken(int index) const
+{
+    return index >= 0 && index < CellCount() && broken_.contains(Key(index))
+        && !(settlingSource_ && settlingSource_(Cell(index)));
 }
 
 bool ThumbnailTray::InSight(int index) const
@@ -221,9 +264,12 @@ void ThumbnailTray::paintEvent(QPaintEvent* event)
         if (const QImage* picture = pictures_.object(Key(i))) {
             painter.drawImage(PictureRect(i).topLeft(), *picture);
         } else {
-            // A cell still waiting for its picture, or whose file gave none, shows where it is.
+            // A cell still waiting for its picture shows where it is; one whose file gave none
+            // says so.
             painter.setPen(palette().color(QPalette::Mid));
             painter.drawRect(PictureRect(i).adjusted(2, 2, -3, -3));
+            if (IsBroken(i))
+                DrawBrokenSign(painter, PictureRect(i).center(), palette());
             painter.setPen(palette().color(QPalette::WindowText));
         }
         // The focus cell's name is marked as a selected item's is, and the cell framed.

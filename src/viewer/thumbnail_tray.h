@@ -6,10 +6,11 @@
 // than a date of one.
 //
 // Pictures are made on worker threads (ThumbnailLoader) and arrive one by one; a cell shows its
-// outline until its picture is there. The tray keeps scaled pictures in a cache of fixed size
-// (kThumbnailCacheBytes, the least recently painted go first), so a date of any number of files
-// scrolled end to end stays small in memory; a cell whose picture went is made again when it
-// comes back into sight.
+// outline until its picture is there, and a small broken-picture sign besides when its file gave
+// no picture, unless the file may still be being written. The tray keeps scaled pictures in a cache
+// of fixed size (kThumbnailCacheBytes, the least recently painted go first), so a date of any
+// number of files scrolled end to end stays small in memory; a cell whose picture went is made
+// again when it comes back into sight.
 
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@
 #include <QByteArray>
 #include <QCache>
 #include <QImage>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 
@@ -48,7 +50,9 @@ class ThumbnailTray : public QWidget
     Q_OBJECT
 
 public:
-    ThumbnailTray(const TrayGeometry& geometry, QWidget* parent = nullptr);
+    // `make` makes each cell's picture on a worker (ThumbnailLoader).
+    ThumbnailTray(const TrayGeometry& geometry, QWidget* parent = nullptr,
+        ThumbnailLoader::Maker make = MakeThumbnail);
 
     const TrayGeometry& geometry() const { return geometry_; }
     // The size in pixels a cell's picture is scaled to.
@@ -68,6 +72,10 @@ public:
     // Where a cell's tooltip text comes from, asked when the tooltip shows.
     void SetToolTipSource(std::function<QString(const TrayCell&)> source);
     QString ToolTip(int index) const;
+    // Where the tray learns whether a cell's file may still be being written: a file that gave no
+    // picture then keeps the look of a cell still loading. Its owner repaints the tray when that
+    // answer changes.
+    void SetSettlingSource(std::function<bool(const TrayCell&)> source);
 
     // Has the pictures of `requests` made: those of cells in sight first, then the rest; a cell
     // that has its picture, or whose picture is on its way, is left as it is. Queued work for
@@ -82,6 +90,9 @@ public:
     bool IsLoading() const { return !loader_.IsIdle(); }
     // The cell's picture as shown (at the cell's size), or a null image.
     QImage Thumbnail(int index) const;
+    // Whether the cell shows the broken-picture sign: its file gave no picture when last tried,
+    // and is not still being written.
+    bool IsBroken(int index) const;
 
     // The cell the keys act on, shown with a frame while the tray has the focus; -1 when there
     // are no cells. Arrows move it, Home and End go to the ends, Enter opens it as a click does.
@@ -125,8 +136,11 @@ private:
     std::vector<TrayCell> cells_;
     int focusCell_ = -1;
     std::function<QString(const TrayCell&)> toolTipSource_;
+    std::function<bool(const TrayCell&)> settlingSource_;
     // Pictures at the cell's size by file name, their cost in kilobytes.
     mutable QCache<QByteArray, QImage> pictures_;
+    // The files that gave no picture when last tried, by name. A cell tried again keeps its sign.
+    QSet<QByteArray> broken_;
     ThumbnailLoader loader_;
 };
 

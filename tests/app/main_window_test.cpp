@@ -7,7 +7,10 @@
 
 #include "app/main_window.h"
 #include "app/private_profile.h"
+#include "qt/date_tree_view.h"
+#include "support/main_window_fixture.h"
 #include "support/temp_folder.h"
+#include "viewer/image_view.h"
 
 namespace snapvale {
 namespace {
@@ -91,7 +94,7 @@ TEST_F(MainWindow, HistoryMenuFollowsTheHistory)
     state.FolderHistory = { "/a/", "/b & c/" };
     auto window = Open();
     EXPECT_EQ(MenuTexts(*window, "mnuFavorates"),
-        (QStringList{ "履歴をクリア", "-", "/a/", "/b && c/" }));
+        (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b && c/" }));
 }
 
 TEST_F(MainWindow, LongHistoryStaysOneList)
@@ -118,14 +121,30 @@ TEST_F(MainWindow, EmptyHistoryShowsTheClearItemAlone)
     EXPECT_FALSE(std::filesystem::exists(state.SettingsFile())) << "nothing to clear";
 }
 
-TEST_F(MainWindow, ChoosingAHistoryFolderWritesNothing)
+// The folder is shown for this run only, and nothing of the folder shown before stays on
+// screen: no picture, date or caption without a row of the new tree behind it.
+TEST_F(MainWindow, ChoosingAHistoryFolderShowsItAndWritesNothing)
 {
-    state.FolderHistory = { "/a/", images.folder() };
+    TempFolder other;
+    test::WriteScreenshot(other, "b.tga", 8, 8, 2004, 6, 1);
+    test::WriteScreenshot(images, "a.tga", 8, 8, 2004, 5, 17);
+    state.FolderHistory = { "/a/", other.folder() };
     auto window = Open();
+    auto& tree = *window->findChild<DateTreeView*>("vfgTree");
+    tree.SelectDate("2004/05/17");
+    tree.SelectFile("a.tga");
+    ASSERT_EQ(window->windowTitle(), "Snapvale - a.tga");
+
     emit window->findChild<QMenu*>("mnuFavorates")->aboutToShow();
     window->findChild<QAction*>("mnuFavorate(3)")->trigger();
-    EXPECT_EQ(state.ImageFolder, images.folder());
-    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", images.folder() }));
+    EXPECT_EQ(state.ImageFolder, other.folder());
+    EXPECT_TRUE(tree.dateModel()->DateIndex("2004/06/01").isValid());
+    EXPECT_FALSE(tree.dateModel()->DateIndex("2004/05/17").isValid());
+    EXPECT_EQ(tree.Current().kind, TreeChoice::Kind::Root);
+    EXPECT_EQ(window->windowTitle(), "Snapvale");
+    EXPECT_FALSE(window->findChild<ImageView*>("pctView")->HasPicture());
+    EXPECT_EQ(window->findChild<QLabel*>("lblFileDate")->text(), "");
+    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", other.folder() }));
     EXPECT_FALSE(std::filesystem::exists(state.SettingsFile()));
 }
 
@@ -136,10 +155,10 @@ TEST_F(MainWindow, ClearingTheHistoryBlanksItsKeys)
     state.FolderHistory = { "/a/", "/b/" };
     auto window = Open();
     EXPECT_EQ(
-        MenuTexts(*window, "mnuFavorates"), (QStringList{ "履歴をクリア", "-", "/a/", "/b/" }));
+        MenuTexts(*window, "mnuFavorates"), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/" }));
     window->findChild<QAction*>("mnuFavorate(0)")->trigger();
     EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ "" });
-    EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア" });
+    EXPECT_EQ(MenuTexts(*window, "mnuFavorates"), QStringList{ "履歴をクリア(&C)" });
     EXPECT_EQ(test::ReadFileBytes(state.SettingsFile()), "[FAVORATES]\r\nFOLDER0=\r\nFOLDER1=\r\n");
     EXPECT_EQ(ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "" });
 }

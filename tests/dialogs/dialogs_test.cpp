@@ -15,6 +15,7 @@
 #include "dialogs/version_dialog.h"
 #include "dialogs/version_text.h"
 #include "support/main_window_fixture.h"
+#include "viewer/image_view.h"
 
 namespace snapvale {
 namespace {
@@ -107,15 +108,23 @@ TEST_F(Options, OkWithoutBrowsingStoresTheFolderAndStartsTheHistory)
             + "\r\n");
     EXPECT_EQ(state.FolderHistory, std::vector<std::string>{ images.folder() });
     EXPECT_EQ(HistoryMenu(),
-        (QStringList{ "履歴をクリア", "-", QString::fromStdString(images.folder()) }));
-    EXPECT_EQ(RowOf("2004/05/17"), 1);
+        (QStringList{ "履歴をクリア(&C)", "-", QString::fromStdString(images.folder()) }));
+    EXPECT_TRUE(RowOf("2004/05/17").isValid());
 }
 
+// Nothing of the folder shown before stays on screen: no picture, date or caption without a row
+// of the new tree behind it.
 TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
 {
     test::TempFolder other;
     WriteScreenshot(other, "b.tga", 8, 8, 2004, 6, 1);
+    WriteScreenshot(images, "a.tga", 8, 8, 2004, 5, 17);
     Open();
+    Select("2004/05/17");
+    Select("a.tga");
+    auto& view = *window().findChild<ImageView*>("pctView");
+    auto& dateLabel = *window().findChild<QLabel*>("lblFileDate");
+    ASSERT_TRUE(view.HasPicture());
     const std::string chosen = other.path().string(); // no trailing separator, as browsers give it
     folderBrowser.answers.push_back(chosen);
     RunOptions([&](frmOption& dialog) {
@@ -127,7 +136,12 @@ TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
     EXPECT_EQ(folderBrowser.titles, std::vector<std::string>{ "Lineageフォルダを選択" });
     EXPECT_EQ(state.ImageFolder, chosen + kSeparator);
     EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + kSeparator);
-    EXPECT_EQ(RowOf("2004/06/01"), 1);
+    EXPECT_TRUE(RowOf("2004/06/01").isValid());
+    EXPECT_FALSE(RowOf("2004/05/17").isValid());
+    EXPECT_EQ(CurrentRow(), kTreeRootText);
+    EXPECT_EQ(Caption(), "Snapvale");
+    EXPECT_FALSE(view.HasPicture());
+    EXPECT_EQ(dateLabel.text(), "");
 }
 
 TEST_F(Options, RootFolderGetsNoSecondSeparator)
@@ -145,7 +159,8 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
 {
     state.FolderHistory = { Native("/a/"), Native("/b/") };
     Open();
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", QNative("/a/"), QNative("/b/") }));
+    EXPECT_EQ(
+        HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", QNative("/a/"), QNative("/b/") }));
     folderBrowser.answers = { Native("/b"), Native("/B") };
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
@@ -161,7 +176,7 @@ TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
         (std::vector<std::string>{ Native("/a/"), Native("/b/"), Native("/B/") }));
     EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), Native("/B/"));
     EXPECT_EQ(HistoryMenu(),
-        (QStringList{ "履歴をクリア", "-", QNative("/a/"), QNative("/b/"), QNative("/B/") }));
+        (QStringList{ "履歴をクリア(&C)", "-", QNative("/a/"), QNative("/b/"), QNative("/B/") }));
 }
 
 TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
@@ -202,7 +217,7 @@ TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア", "-", QNative("/c/") }));
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", QNative("/c/") }));
     EXPECT_EQ(ReadStartupState(app.path().string()).FolderHistory,
         std::vector<std::string>{ Native("/c/") });
 }

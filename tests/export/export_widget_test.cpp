@@ -45,8 +45,8 @@ protected:
     {
         picture = WriteScreenshot(images, "abc.tga", 320, 240, 2004, 5, 17);
         Open();
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        window().grid().SetCurrentRow(RowOf("abc.tga"));
+        Select("2004/05/17");
+        Select("abc.tga");
         background = view().palette().color(view().backgroundRole()).rgb();
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
@@ -96,9 +96,9 @@ TEST_F(Export, NameWithoutExtensionIsWrittenAsJpegUnderExactlyThatName)
 
 TEST_F(Export, NoFileRowNoDialog)
 {
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     window().mnuFile_Click(0);
-    window().grid().SetCurrentRow(0);
+    Select(kTreeRootText);
     window().mnuFile_Click(0);
     EXPECT_TRUE(saveDialog.proposed.empty());
 }

@@ -39,12 +39,14 @@ TEST(SaveFormat, BmpInAnyCaseIsABitmapEverythingElseJpeg)
 
 TEST(SaveFormat, ProposedNameIsTheFileNameUpToItsFirstDot)
 {
-    EXPECT_EQ(ProposedSaveName("abc.tga"), "abc");
-    EXPECT_EQ(ProposedSaveName("a.b.tga"), "a");
-    EXPECT_EQ(ProposedSaveName("noext"), "noext");
-    EXPECT_EQ(ProposedSaveName(""), std::nullopt);
-    EXPECT_EQ(ProposedSaveName("Lineageﾌｫﾙﾀﾞ"), std::nullopt);
-    EXPECT_EQ(ProposedSaveName("2004/03/09"), std::nullopt);
+    using Kind = TreeChoice::Kind;
+    EXPECT_EQ(ProposedSaveName({ Kind::File, "2004/03/09", "abc.tga" }), "abc");
+    EXPECT_EQ(ProposedSaveName({ Kind::File, "2004/03/09", "a.b.tga" }), "a");
+    EXPECT_EQ(ProposedSaveName({ Kind::File, "2004/03/09", "noext" }), "noext");
+    // Only a file row names a picture, whatever the view shows.
+    EXPECT_EQ(ProposedSaveName({ Kind::None, "", "" }), std::nullopt);
+    EXPECT_EQ(ProposedSaveName({ Kind::Root, "", "" }), std::nullopt);
+    EXPECT_EQ(ProposedSaveName({ Kind::Date, "2004/03/09", "" }), std::nullopt);
 }
 
 // Readers differ in which header fields they trust, so every byte of the header must be right.

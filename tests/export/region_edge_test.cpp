@@ -20,8 +20,8 @@ TEST_F(RegionAtTheEdge, HoldsThePicturesPixelsThenTheBackground)
 {
     const QImage picture = test::WriteScreenshot(images, "big.tga", 800, 600, 2004, 5, 17);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    window().grid().SetCurrentRow(RowOf("big.tga"));
+    Select("2004/05/17");
+    Select("big.tga");
     auto& view = *window().findChild<ImageView*>("pctView");
     const QRgb background = view.palette().color(view.backgroundRole()).rgb();
     const QSize shown = view.contentsRect().size().boundedTo(picture.size());

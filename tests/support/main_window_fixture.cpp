@@ -1,9 +1,8 @@
 #include "support/main_window_fixture.h"
 
 #include <QTest>
-#include <QTreeWidget>
+#include <gtest/gtest.h>
 
-#include "qt/qt_tree_grid.h"
 #include "support/tga_writer.h"
 
 namespace snapvale::test {
@@ -45,24 +44,60 @@ frmMain& MainWindowFixture::Open()
     return *window_;
 }
 
-int MainWindowFixture::RowOf(const std::string& text)
+DateTreeView& MainWindowFixture::tree() { return *window_->findChild<DateTreeView*>("vfgTree"); }
+
+namespace {
+
+std::string NameOf(const TreeChoice& row)
 {
-    TreeGrid& grid = window_->grid();
-    for (int row = 0; row < grid.RowCount(); ++row)
-        if (grid.CellText(row, 0) == text)
-            return row;
-    return -1;
+    switch (row.kind) {
+    case TreeChoice::Kind::Root:
+        return kTreeRootText;
+    case TreeChoice::Kind::Date:
+        return row.date;
+    case TreeChoice::Kind::File:
+        return row.file;
+    case TreeChoice::Kind::None:
+        break;
+    }
+    return {};
 }
 
-void MainWindowFixture::ClickRow(int row)
+QModelIndex Find(const DateTreeModel& model, const QModelIndex& parent, const std::string& name)
 {
-    auto& grid = static_cast<QtTreeGrid&>(window_->grid());
-    QTreeWidgetItem* item = grid.ItemAt(row);
-    QTreeWidget* tree = grid.widget();
-    tree->scrollToItem(item);
-    const QRect rect = tree->visualItemRect(item);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        if (NameOf(model.Choice(index)) == name)
+            return index;
+        if (const QModelIndex below = Find(model, index, name); below.isValid())
+            return below;
+    }
+    return {};
 }
+
+} // namespace
+
+QModelIndex MainWindowFixture::RowOf(const std::string& name)
+{
+    return Find(*tree().dateModel(), {}, name);
+}
+
+void MainWindowFixture::Select(const std::string& name)
+{
+    const QModelIndex row = RowOf(name);
+    ASSERT_TRUE(row.isValid()) << "no row " << name;
+    tree().setCurrentIndex(row);
+}
+
+void MainWindowFixture::ClickRow(const std::string& name)
+{
+    const QModelIndex row = RowOf(name);
+    ASSERT_TRUE(row.isValid()) << "no row " << name;
+    tree().scrollTo(row);
+    QTest::mouseClick(tree().viewport(), Qt::LeftButton, {}, tree().visualRect(row).center());
+}
+
+std::string MainWindowFixture::CurrentRow() { return NameOf(tree().Current()); }
 
 std::string MainWindowFixture::Caption() { return window_->windowTitle().toStdString(); }
 

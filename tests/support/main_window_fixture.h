@@ -10,8 +10,10 @@
 #include <vector>
 
 #include <QImage>
+#include <QModelIndex>
 
 #include "app/main_window.h"
+#include "qt/date_tree_view.h"
 #include "qt/folder_browser.h"
 #include "qt/save_dialog.h"
 #include "support/temp_folder.h"
@@ -72,10 +74,16 @@ public:
     frmMain& window() { return *window_; }
     void Close() { window_.reset(); }
 
-    // The grid row showing `text`, or -1.
-    int RowOf(const std::string& text);
-    // Clicks the row's item in the tree widget, as a user would.
-    void ClickRow(int row);
+    DateTreeView& tree();
+    // The tree's row that stands for `name`: the root's caption, a date key or a file name
+    // (spelt as the file system spells it); invalid when the tree has no such row yet.
+    QModelIndex RowOf(const std::string& name);
+    // Makes that row the tree's current row, as choosing it with the keys would.
+    void Select(const std::string& name);
+    // Clicks that row, as a user would.
+    void ClickRow(const std::string& name);
+    // What the tree's current row stands for, named as RowOf names it.
+    std::string CurrentRow();
     // The window caption, as UTF-8.
     std::string Caption();
 

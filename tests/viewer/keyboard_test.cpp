@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "support/main_window_fixture.h"
@@ -44,7 +43,6 @@ protected:
     QWidget* Focus() { return QApplication::focusWidget(); }
     ThumbnailTray& tray() { return *window().findChild<ThumbnailTray*>("pctTray"); }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
-    QWidget& tree() { return *window().findChild<QTreeWidget*>("vfgTree"); }
     QScrollBar& trayBar() { return *window().findChild<QScrollBar*>("vscrTray"); }
     // The cell's picture lies wholly in the pane's inner area.
     bool InSight(int cell)
@@ -60,7 +58,7 @@ TEST_F(Keyboard, ViewKeysStepThroughTheDayAndStopAtItsEnds)
     WriteDate(4, 17, "f");
     WriteDate(1, 16, "z");
     OpenActive();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(1).center());
     ASSERT_EQ(Focus(), &view()) << "a click in the tray hands the keys to the view";
 
@@ -82,7 +80,7 @@ TEST_F(Keyboard, ViewKeysStepThroughTheDayAndStopAtItsEnds)
     for (const auto& step : steps) {
         Press(step.key);
         EXPECT_EQ(Caption(), std::string("Snapvale - ") + step.shown) << QTest::toString(step.key);
-        EXPECT_EQ(window().grid().CurrentRow(), RowOf(step.shown)) << "the tree follows";
+        EXPECT_EQ(CurrentRow(), step.shown) << "the tree follows";
     }
     EXPECT_EQ(Focus(), &view());
 }
@@ -91,12 +89,12 @@ TEST_F(Keyboard, EscapeReturnsToTheTrayWhereArrowsMoveAndEnterOpens)
 {
     WriteDate(12, 17, "f");
     OpenActive();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    window().grid().SetCurrentRow(RowOf("f10.tga"));
+    Select("2004/05/17");
+    Select("f10.tga");
     view().setFocus();
     Press(Qt::Key_Escape);
     EXPECT_EQ(Caption(), "Snapvale - 2004/05/17");
-    EXPECT_EQ(window().grid().CurrentRow(), RowOf("2004/05/17"));
+    EXPECT_EQ(CurrentRow(), "2004/05/17");
     EXPECT_EQ(Focus(), &tray());
     EXPECT_EQ(tray().FocusCell(), 10);
     EXPECT_TRUE(InSight(10));
@@ -135,7 +133,7 @@ TEST_F(Keyboard, TreeKeysKeepTheFocusAndTabGoesBetweenTreeAndPane)
     WriteDate(12, 18, "a");
     WriteDate(12, 17, "b");
     OpenActive();
-    window().grid().SetCurrentRow(RowOf("2004/05/18"));
+    Select("2004/05/18");
     trayBar().setValue(2);
     tree().setFocus();
     // Down to the first file and back up: the tray is filled again from its top.

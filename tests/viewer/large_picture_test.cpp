@@ -33,8 +33,8 @@ protected:
     }
     void ShowBig()
     {
-        window().grid().SetCurrentRow(RowOf("2004/05/17"));
-        window().grid().SetCurrentRow(RowOf("big.tga"));
+        Select("2004/05/17");
+        Select("big.tga");
     }
     ImageView& view() { return *window().findChild<ImageView*>("pctView"); }
     MainArea& area() { return *window().findChild<MainArea*>("mainArea"); }
@@ -125,8 +125,8 @@ TEST_F(LargePicture, PaneTakesThePictureSizeAndTheWheelScrollsToItsCorner)
     EXPECT_EQ(Clipboard(), picture.copy(1800, 1000, 100, 70));
 
     // A file shown anew starts at its top-left; the root row in between keeps the view in front.
-    window().grid().SetCurrentRow(0);
-    window().grid().SetCurrentRow(RowOf("big.tga"));
+    Select(kTreeRootText);
+    Select("big.tga");
     EXPECT_EQ(area().ScrollPosition(), QPoint(0, 0));
 }
 

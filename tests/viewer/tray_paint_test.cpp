@@ -45,7 +45,7 @@ TEST_F(TrayPaint, EveryCellInSightIsPainted)
         WriteSolid(name, colours.back(), i);
     }
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     window().findChild<QScrollBar*>("vscrTray")->setValue(1);
 
     auto& tray = *window().findChild<ThumbnailTray*>("pctTray");

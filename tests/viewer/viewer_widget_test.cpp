@@ -66,7 +66,7 @@ TEST_F(Viewer, DateShowsItsThumbnailsAndDecodesTheFirstNine)
 {
     WriteDate(12);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
 
     EXPECT_EQ(preview().pos(), QPoint(176, 0));
     EXPECT_EQ(view().pos(), QPoint(176, 584));
@@ -91,7 +91,7 @@ TEST_F(Viewer, ScrollingMovesByRowsAndDecodesLazily)
 {
     WriteDate(13);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     ASSERT_TRUE(PicturesArrive());
     scrollBar().setValue(1);
     EXPECT_EQ(tray().y(), -177);
@@ -108,13 +108,13 @@ TEST_F(Viewer, CellsFollowTheDateShown)
     WriteDate(12, 17, "a");
     WriteDate(5, 16, "b");
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     scrollBar().setValue(2);
-    window().grid().SetCurrentRow(RowOf("2004/05/16"));
+    Select("2004/05/16");
     EXPECT_EQ(tray().CellCount(), 5);
     EXPECT_EQ(tray().y(), 0) << "a new date starts at the top";
     EXPECT_FALSE(scrollBar().isEnabled()) << "two rows fit the pane";
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     EXPECT_EQ(tray().CellCount(), 12);
     ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0 }))
@@ -132,9 +132,9 @@ TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
     QObject::connect(&tray(), &ThumbnailTray::CellLoaded, [this, &arrivals](int cell) {
         arrivals.emplace_back(cell, qBlue(tray().Thumbnail(cell).pixel(4, 4)));
     });
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     ASSERT_TRUE(tray().IsLoading(8));
-    window().grid().SetCurrentRow(RowOf("2004/05/16"));
+    Select("2004/05/16");
     ASSERT_TRUE(PicturesArrive());
     std::sort(arrivals.begin(), arrivals.end()); // workers finish in any order
     EXPECT_EQ(arrivals,
@@ -144,7 +144,8 @@ TEST_F(Viewer, SwitchingDatesWhilePicturesArePendingShowsOnlyTheNewDate)
 }
 
 // Ending the loader waits for the pictures already being made, one a worker at most, and starts
-// none of the work still queued.
+// none of the work still queued (a job handed to a worker but not yet making its picture may
+// stop short too).
 TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
 {
     std::atomic<int> made = 0;
@@ -160,34 +161,42 @@ TEST(ThumbnailLoaderEnd, EndingWithWorkQueuedStartsNoMore)
         EXPECT_EQ(loader.Running(), workers);
         EXPECT_TRUE(loader.IsPending(4 * workers));
     }
-    EXPECT_EQ(made, workers);
+    EXPECT_LE(made, workers);
 }
 
-TEST_F(Viewer, UndecodableFileLeavesAnEmptyCellWithItsNameAndDate)
+TEST_F(Viewer, UndecodableFileLeavesACellMarkedBrokenWithItsNameAndDate)
 {
     WriteDate(2);
     const auto broken = images.Write("broken.tga", "not a picture at all");
     test::SetLocalModificationTime(broken, 2004, 5, 17, 9, 30, 0);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     ASSERT_EQ(tray().CellCount(), 3);
     EXPECT_EQ(tray().Cell(0).fileName.toStdString(), "broken.tga");
     EXPECT_EQ(tray().ToolTip(0).toStdString(), "2004/05/17 09:30:00");
     ASSERT_TRUE(PicturesArrive());
     EXPECT_EQ(Decoded(), (std::vector<bool>{ 0, 1, 1 }));
+    // The cell bears a sign inside its outline, unlike a cell still waiting for its picture.
+    EXPECT_TRUE(tray().IsBroken(0));
+    EXPECT_FALSE(tray().IsBroken(1));
+    const QImage inside = tray().grab(tray().PictureRect(0).adjusted(4, 4, -4, -4)).toImage();
+    int marked = 0;
+    for (int y = 0; y < inside.height(); ++y)
+        for (int x = 0; x < inside.width(); ++x)
+            marked += inside.pixel(x, y) != inside.pixel(0, 0);
+    EXPECT_GT(marked, 200);
 }
 
 TEST_F(Viewer, ClickingAThumbnailShowsItsFile)
 {
-    // Tree rows: root, the 18th, its eight files, then the 17th at row 10.
+    // The 18th open with its eight files above the 17th, whose cell 4 is clicked.
     WriteDate(8, 18, "n");
     WriteDate(6, 17, "o");
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/18"));
-    ASSERT_EQ(RowOf("2004/05/17"), 10);
-    window().grid().SetCurrentRow(10);
+    Select("2004/05/18");
+    Select("2004/05/17");
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(4).center());
-    EXPECT_EQ(window().grid().CurrentRow(), 15);
+    EXPECT_EQ(CurrentRow(), "o04.tga");
     EXPECT_EQ(Caption(), "Snapvale - o04.tga");
     EXPECT_EQ(view().pos(), QPoint(176, 0));
     EXPECT_EQ(preview().pos(), QPoint(176, 584));
@@ -199,11 +208,11 @@ TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
 {
     WriteDate(3);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    Select("2004/05/17");
+    Select("f01.tga");
     const QImage shown = view().picture();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    window().grid().SetCurrentRow(0);
+    Select("2004/05/17");
+    Select(kTreeRootText);
     EXPECT_EQ(view().pos(), QPoint(176, 0));
     EXPECT_EQ(Caption(), "Snapvale - 2004/05/17") << "the caption stays";
     EXPECT_EQ(view().picture(), shown);
@@ -216,11 +225,11 @@ TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
     // character, but the file must still be found by its own bytes.
     WriteScreenshot(images, "caf\xE9.tga", 32, 24, 2004, 5, 17);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     ASSERT_EQ(tray().CellCount(), 1);
     ASSERT_TRUE(PicturesArrive());
     EXPECT_TRUE(tray().HasPicture(0));
-    window().grid().SetCurrentRow(RowOf("2004/05/17") + 1);
+    Select("caf\xE9.tga");
     EXPECT_TRUE(view().HasPicture());
 }
 
@@ -228,12 +237,12 @@ TEST_F(Viewer, VanishedFileShowsNoPictureAndNoDate)
 {
     WriteDate(2);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select("2004/05/17");
     std::filesystem::remove(images.path() / "f01.tga");
-    window().grid().SetCurrentRow(0);
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
+    Select(kTreeRootText);
+    Select("2004/05/17");
     EXPECT_EQ(tray().ToolTip(1).toStdString(), "");
-    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    Select("f01.tga");
     EXPECT_EQ(Caption(), "Snapvale - f01.tga");
     EXPECT_FALSE(view().HasPicture());
     EXPECT_EQ(dateLabel(), "");
@@ -243,12 +252,12 @@ TEST_F(Viewer, NewFileDropsTheSelection)
 {
     WriteDate(2);
     Open();
-    window().grid().SetCurrentRow(RowOf("2004/05/17"));
-    window().grid().SetCurrentRow(RowOf("f00.tga"));
+    Select("2004/05/17");
+    Select("f00.tga");
     QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(12, 12));
     ASSERT_TRUE(view().shpRect()->isVisible());
-    window().grid().SetCurrentRow(RowOf("f01.tga"));
+    Select("f01.tga");
     EXPECT_FALSE(view().shpRect()->isVisible());
 }
 
@@ -261,10 +270,18 @@ TEST_F(Viewer, EndToEndFromStartToTheFullPicture)
     const QImage wanted = WriteScreenshot(images, "new.tga", 800, 600, 2004, 5, 18);
     WriteScreenshot(images, "new2.tga", 640, 480, 2004, 5, 18);
     Open();
-    EXPECT_EQ(RowOf("2004/05/18"), 1);
-    EXPECT_EQ(RowOf("2004/04/30"), 5) << "each date closed over its placeholder row";
+    // The root open over its dates, newest first, each closed.
+    const QModelIndex root = tree().model()->index(0, 0);
+    EXPECT_TRUE(tree().isExpanded(root));
+    QStringList dates;
+    for (int row = 0; row < tree().model()->rowCount(root); ++row) {
+        const QModelIndex date = tree().model()->index(row, 0, root);
+        dates << date.data().toString();
+        EXPECT_FALSE(tree().isExpanded(date));
+    }
+    EXPECT_EQ(dates, (QStringList{ "2004/05/18", "2004/05/17", "2004/04/30" }));
 
-    ClickRow(RowOf("2004/05/18"));
+    ClickRow("2004/05/18");
     EXPECT_EQ(Caption(), "Snapvale - 2004/05/18");
     ASSERT_EQ(tray().CellCount(), 2);
     QTest::mouseClick(&tray(), Qt::LeftButton, {}, tray().PictureRect(0).center());

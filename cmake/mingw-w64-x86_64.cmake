@@ -1,7 +1,8 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix), and
-# running what was built under Wine. Used by the `windows` presets:
-#   cmake --preset windows && cmake --build --preset windows && ctest --preset windows
-# Libraries built for Windows (GoogleTest, libjpeg-turbo) are looked for under
+# running what was built under Wine. Used by the `windows-cross` and `windows-installed` presets:
+#   cmake --preset windows-cross && cmake --build --preset windows-cross
+#   ctest --preset windows-cross
+# Libraries built for Windows (Qt, GoogleTest, libjpeg-turbo) are looked for under
 # CMAKE_PREFIX_PATH only, never among the build machine's own.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -19,9 +20,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The prefixes named in CMAKE_PREFIX_PATH are Windows libraries too; search them as they are.
 list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
 
-# Programs carry the compiler's own libraries (libstdc++, libgcc, winpthread) inside, so they run
-# from any folder, under Wine or on Windows, without DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Programs load the compiler's own libraries (libstdc++, libgcc, winpthread) as DLLs, as Qt's DLLs
+# do: one copy of the C++ runtime in the process. scripts/build-qt-windows.sh puts those DLLs
+# beside Qt's, where the test preset's WINEPATH finds them, and the packages carry them.
 
 # Tests and test discovery run the programs under Wine, quietly. WINEPREFIX comes from the
 # caller's environment (the windows test preset keeps it inside the build folder).

@@ -3,9 +3,11 @@
 #   scripts/setup.sh          what building and running the program needs (scripts/run.sh)
 #   scripts/setup.sh --test   that, and what the test suite, the Debian package, the benchmarks
 #                             and fuzzing need (scripts/test.sh)
-#   scripts/setup.sh --windows  what the Windows half needs (scripts/test-windows.sh): the
-#                             MinGW-w64 cross compiler, Wine, GoogleTest's sources, and Debian's
-#                             source packages, from which libjpeg-turbo is built for Windows
+#   scripts/setup.sh --windows  what the Windows half needs (scripts/test-windows.sh,
+#                             scripts/package-windows.sh): the MinGW-w64 cross compiler, Wine,
+#                             GoogleTest's sources, Debian's source packages, from which
+#                             libjpeg-turbo and Qt are built for Windows, NSIS for the installer,
+#                             and a virtual display for starting the packaged program
 set -euo pipefail
 
 packages=(
@@ -26,11 +28,17 @@ if [[ "${1:-}" == --test ]]; then
   )
 elif [[ "${1:-}" == --windows ]]; then
   # The POSIX-threads compiler, whose C++ library has std::thread and std::mutex; Wine runs the
-  # 64-bit test programs; googletest is GoogleTest's source, built with the cross compiler.
+  # 64-bit test programs; googletest is GoogleTest's source, built with the cross compiler. Qt for
+  # Windows is built with the Linux Qt's moc, rcc and uic (qt6-base-dev), and the packages take
+  # Qt's Japanese texts from qt6-translations-l10n. The widget tests draw with the IPA Gothic the
+  # Linux tests use. The start-up check runs the packaged program on Xvfb, types with xdotool
+  # and reads the screen with python3.
   packages=(
-    cmake ninja-build
+    cmake ninja-build perl
     g++-mingw-w64-x86-64-posix wine64 wine
     googletest dpkg-dev
+    qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
+    nsis xvfb xdotool python3
   )
 elif [[ $# -gt 0 ]]; then
   echo "usage: $0 [--test | --windows]" >&2

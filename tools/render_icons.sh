@@ -18,3 +18,21 @@ for name in drive date file; do
   rsvg-convert -w 16 -h 16 "icons/$name.svg" -o "icons/$name.png"
   rsvg-convert -w 32 -h 32 "icons/$name.svg" -o "icons/$name@2x.png"
 done
+
+# The Windows icon (resources/windows/snapvale2.ico, in the program's resources): the same
+# drawings, each size stored as PNG, which every Windows since Vista reads.
+mkdir -p windows
+python3 - hicolor windows/snapvale2.ico <<'PYTHON'
+import struct, sys
+folder, out = sys.argv[1], sys.argv[2]
+sizes = [16, 24, 32, 48, 64, 128, 256]
+images = [open(f"{folder}/{s}x{s}/apps/snapvale2.png", "rb").read() for s in sizes]
+head = struct.pack("<HHH", 0, 1, len(sizes))
+offset = len(head) + 16 * len(sizes)
+entries = b""
+for size, data in zip(sizes, images):
+    # Width and height 0 stand for 256; 32 bits per pixel; the PNG's bytes and where they start.
+    entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+    offset += len(data)
+open(out, "wb").write(head + entries + b"".join(images))
+PYTHON

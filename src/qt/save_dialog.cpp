@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -68,8 +69,9 @@ std::optional<std::string> QtSaveDialog::AskSavePath(
     dialog.selectFile(PathToQString(proposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    lastFolder_ = PathFromQString(QFileInfo(chosen).absolutePath());
+    // Qt's dialogs give '/' on every system; the program's paths use the system's separator.
+    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    lastFolder_ = PathFromQString(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath()));
     return PathFromQString(chosen);
 }
 

@@ -7,11 +7,14 @@ namespace snapvale {
 
 QFont JapaneseUiFont()
 {
-    // The Gothic the layout was drawn for first, then its free look-alikes. Only families the
-    // system has are named: an absent one would be resolved by substitution to some font without
-    // Japanese, which then draws the Latin letters while another font draws the rest.
+    // The Gothic the layout was drawn for first, then the Japanese UI fonts of Windows (Yu Gothic
+    // UI comes with every Windows 10 and 11, the others with Japanese Windows or its optional
+    // Japanese fonts), then the free look-alikes of other systems. Only families the system has
+    // are named: an absent one would be resolved by substitution to some font without Japanese,
+    // which then draws the Latin letters while another font draws the rest.
     static const QStringList wanted{ QStringLiteral("ＭＳ Ｐゴシック"),
-        QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
+        QStringLiteral("MS PGothic"), QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
+        QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
         QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
         QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic") };
     const QStringList installed = QFontDatabase::families();

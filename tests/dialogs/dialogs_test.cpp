@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -23,6 +24,14 @@ namespace {
 
 using test::ReadFileBytes;
 using test::WriteScreenshot;
+
+// A folder as the system writes it: the tests name folders with '/', Windows uses '\\'.
+std::string Native(std::string folder)
+{
+    std::replace(folder.begin(), folder.end(), '/', kSeparator);
+    return folder;
+}
+QString QNative(const char* folder) { return QString::fromStdString(Native(folder)); }
 
 // Calls `open`, which is to show a modal dialog, and lets `act` act on the dialog once it shows.
 // Whatever `act` does, the dialog is closed when it returns, so a failing check cannot leave the
@@ -128,8 +137,8 @@ TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
     });
     EXPECT_EQ(folderBrowser.initialFolders, std::vector<std::string>{ images.folder() });
     EXPECT_EQ(folderBrowser.titles, std::vector<std::string>{ "Lineageフォルダを選択" });
-    EXPECT_EQ(state.ImageFolder, chosen + "/");
-    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
+    EXPECT_EQ(state.ImageFolder, chosen + kSeparator);
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + kSeparator);
     EXPECT_TRUE(RowOf("2004/06/01").isValid());
     EXPECT_FALSE(RowOf("2004/05/17").isValid());
     EXPECT_EQ(CurrentRow(), kTreeRootText);
@@ -141,46 +150,49 @@ TEST_F(Options, BrowsedFolderBecomesCurrentAndIsRebuilt)
 TEST_F(Options, RootFolderGetsNoSecondSeparator)
 {
     Open();
-    folderBrowser.answers.push_back("/");
+    folderBrowser.answers.push_back(Native("/"));
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(state.ImageFolder, "/");
+    EXPECT_EQ(state.ImageFolder, Native("/"));
 }
 
 TEST_F(Options, KnownFolderAddsNoEntryButOtherLetterCaseDoes)
 {
-    WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
-    WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
-    state.FolderHistory = { "/a/", "/b/" };
+    WriteIniString("FAVORATES", "FOLDER0", Native("/a/"), state.SettingsFile());
+    WriteIniString("FAVORATES", "FOLDER1", Native("/b/"), state.SettingsFile());
+    state.FolderHistory = { Native("/a/"), Native("/b/") };
     Open();
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/" }));
-    folderBrowser.answers = { "/b", "/B" };
+    EXPECT_EQ(
+        HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", QNative("/a/"), QNative("/b/") }));
+    folderBrowser.answers = { Native("/b"), Native("/B") };
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/" }));
+    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ Native("/a/"), Native("/b/") }));
     EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), "<none>"), "<none>");
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(state.FolderHistory, (std::vector<std::string>{ "/a/", "/b/", "/B/" }));
-    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), "/B/");
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/a/", "/b/", "/B/" }));
+    EXPECT_EQ(state.FolderHistory,
+        (std::vector<std::string>{ Native("/a/"), Native("/b/"), Native("/B/") }));
+    EXPECT_EQ(ReadIniString("FAVORATES", "FOLDER2", state.SettingsFile(), ""), Native("/B/"));
+    EXPECT_EQ(HistoryMenu(),
+        (QStringList{ "履歴をクリア(&C)", "-", QNative("/a/"), QNative("/b/"), QNative("/B/") }));
 }
 
 TEST_F(Options, CloseBoxAfterBrowsingAppliesTheFolder)
 {
     Open();
-    folderBrowser.answers.push_back("/shots");
+    folderBrowser.answers.push_back(Native("/shots"));
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.close();
     });
-    EXPECT_EQ(state.ImageFolder, "/shots/");
+    EXPECT_EQ(state.ImageFolder, Native("/shots/"));
 }
 
 // A folder typed or pasted (in quotes, as Windows copies a path) counts as one browsed to; Enter
@@ -251,19 +263,19 @@ TEST(FolderBrowser, OpensAtTheNearestFolderThereShowingHiddenOnes)
 
 TEST_F(Options, AfterAClearTheNextFolderIsEntryZero)
 {
-    WriteIniString("FAVORATES", "FOLDER0", "/a/", state.SettingsFile());
-    WriteIniString("FAVORATES", "FOLDER1", "/b/", state.SettingsFile());
-    state.FolderHistory = { "/a/", "/b/" };
+    WriteIniString("FAVORATES", "FOLDER0", Native("/a/"), state.SettingsFile());
+    WriteIniString("FAVORATES", "FOLDER1", Native("/b/"), state.SettingsFile());
+    state.FolderHistory = { Native("/a/"), Native("/b/") };
     Open();
     window().mnuFavorate_Click(0);
-    folderBrowser.answers.push_back("/c");
+    folderBrowser.answers.push_back(Native("/c"));
     RunOptions([](frmOption& dialog) {
         dialog.cmdFolder_Click();
         dialog.cmdOK_Click();
     });
-    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", "/c/" }));
-    EXPECT_EQ(
-        ReadStartupState(app.path().string()).FolderHistory, std::vector<std::string>{ "/c/" });
+    EXPECT_EQ(HistoryMenu(), (QStringList{ "履歴をクリア(&C)", "-", QNative("/c/") }));
+    EXPECT_EQ(ReadStartupState(app.path().string()).FolderHistory,
+        std::vector<std::string>{ Native("/c/") });
 }
 
 TEST(VersionLine, PlainNumbers)

@@ -27,6 +27,11 @@ QImage ReadBack(const std::string& path)
     return reader.read().convertToFormat(QImage::Format_RGB32);
 }
 
+// Whether this Qt reads JPEG files: the Windows build's Qt carries no JPEG plugin (the program
+// writes and reads JPEG with libjpeg-turbo itself), so the checks that read a saved JPEG back
+// through Qt skip there.
+bool QtReadsJpeg() { return QImageReader::supportedImageFormats().contains("jpeg"); }
+
 int MaxChannelDifference(QRgb a, QRgb b)
 {
     return std::max({ std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
@@ -83,6 +88,8 @@ TEST_F(Export, NameWithoutExtensionIsWrittenAsJpegUnderExactlyThatName)
     window().mnuFile_Click(0);
     ASSERT_TRUE(std::filesystem::exists(Path("picture")));
     EXPECT_EQ(ReadFileBytes(Path("picture")).substr(0, 2), "\xFF\xD8");
+    if (!QtReadsJpeg())
+        GTEST_SKIP() << "this Qt reads no JPEG";
     const QImage saved = ReadBack(Path("picture"));
     ASSERT_EQ(saved.size(), QSize(640, 480));
     EXPECT_LE(MaxChannelDifference(saved.pixel(100, 100), picture.pixel(100, 100)), 16);
@@ -107,8 +114,13 @@ TEST_F(Export, CancelWritesNothing)
 TEST_F(Export, FailedSaveKeepsTheOlderFileAndTheWindowAsItWas)
 {
     const auto old = images.Write("locked/old.jpg", "an older picture");
+#ifdef _WIN32
+    // Windows has no permission bits on folders; a read-only file is refused there instead.
+    std::filesystem::permissions(old, std::filesystem::perms::owner_read);
+#else
     std::filesystem::permissions(
         old.parent_path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+#endif
     saveDialog.answers.push_back(old.string());
     ::testing::internal::CaptureStderr();
     window().mnuFile_Click(0);
@@ -157,6 +169,9 @@ TEST_F(Export, RegionSavedUnderTheProposedNameIsAJpeg)
     popup().hide();
     saveDialog.answers.push_back(Path("svtemp"));
     window().mnuRight_Click(1);
+    EXPECT_EQ(ReadFileBytes(Path("svtemp")).substr(0, 2), "\xFF\xD8");
+    if (!QtReadsJpeg())
+        GTEST_SKIP() << "this Qt reads no JPEG";
     EXPECT_EQ(ReadBack(Path("svtemp")).size(), QSize(64, 32));
 }
 

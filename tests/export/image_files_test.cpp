@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QImageReader>
 #include <gtest/gtest.h>
 
 #include "export/bmp_writer.h"
@@ -46,6 +47,9 @@ TEST(JpegCodec, QtReadsTheSavedFileInItsColours)
     TempFolder folder;
     const std::string path = folder.folder() + "picture";
     ASSERT_TRUE(WriteJpeg(path, stripes.block, kJpegQuality));
+    // The Windows build's Qt carries no JPEG plugin: the program reads JPEG with libjpeg-turbo.
+    if (!QImageReader::supportedImageFormats().contains("jpeg"))
+        GTEST_SKIP() << "this Qt reads no JPEG";
     const QImage byQt(QString::fromStdString(path), "JPEG");
     ASSERT_EQ(byQt.size(), QSize(stripes.block.width, stripes.block.height));
     for (int stripe = 0; stripe < test::Stripes::kCount; ++stripe) {

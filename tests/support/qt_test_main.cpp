@@ -15,6 +15,10 @@ int main(int argc, char** argv)
         qputenv("TZ", "Asia/Tokyo");
 #ifndef _WIN32
     ::tzset(); // Windows' own zone decides there, which the tests' file times follow as well
+#else
+    // The offscreen platform reads font files from a folder instead of asking Windows for them.
+    if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR"))
+        qputenv("QT_QPA_FONTDIR", qgetenv("WINDIR") + "\\Fonts");
 #endif
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

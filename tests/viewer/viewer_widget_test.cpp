@@ -223,6 +223,10 @@ TEST_F(Viewer, RootRowOnlyBringsTheViewForward)
 
 TEST_F(Viewer, NamesThatAreNotUtf8StillDecode)
 {
+#ifdef _WIN32
+    // Windows names files in UTF-16: a name that is not valid UTF-8 cannot be made there.
+    GTEST_SKIP() << "no file name on Windows is invalid UTF-8";
+#endif
     // A name written by an older system in Latin-1: not valid UTF-8, shown with a stand-in
     // character, but the file must still be found by its own bytes.
     WriteScreenshot(images, "caf\xE9.tga", 32, 24, 2004, 5, 17);

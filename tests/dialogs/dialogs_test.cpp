@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,8 +219,8 @@ TEST_F(Options, TypedFolderWithEnterAndEscapeCancels)
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_FALSE(dialog.isVisible());
     });
-    EXPECT_EQ(state.ImageFolder, chosen + "/");
-    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), chosen + "/");
+    EXPECT_EQ(state.ImageFolder, Native(chosen + "/"));
+    EXPECT_EQ(ReadIniString("CONFIG", "FOLDER", state.SettingsFile(), ""), Native(chosen + "/"));
 
     // Emptied: OK and Enter do nothing until a folder is there.
     RunOptions([](frmOption& dialog) {
@@ -237,8 +238,9 @@ TEST_F(Options, TypedFolderWithEnterAndEscapeCancels)
 TEST(FolderBrowser, OpensAtTheNearestFolderThereShowingHiddenOnes)
 {
     test::TempFolder home;
-    std::filesystem::create_directories(home.path() / ".wine/drive_c");
-    const QString driveC = QString::fromStdString((home.path() / ".wine/drive_c").string());
+    const std::filesystem::path driveCPath = (home.path() / ".wine/drive_c").make_preferred();
+    std::filesystem::create_directories(driveCPath);
+    const QString driveC = QString::fromStdString(driveCPath.string());
     QtFolderBrowser browser;
     std::string chosen;
     WithModalDialog(
@@ -248,7 +250,7 @@ TEST(FolderBrowser, OpensAtTheNearestFolderThereShowingHiddenOnes)
         },
         [&](QDialog& dialog) {
             auto& files = dynamic_cast<QFileDialog&>(dialog);
-            EXPECT_EQ(files.directory().absolutePath(), driveC);
+            EXPECT_EQ(files.directory().absolutePath(), QDir::fromNativeSeparators(driveC));
             EXPECT_TRUE(files.filter().testFlag(QDir::Hidden));
             dialog.accept();
         });

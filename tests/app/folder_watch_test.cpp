@@ -84,12 +84,6 @@ protected:
 // the dates open and closed, the current row, the tray's scroll and its focus cell on its file.
 TEST_F(FolderWatch, EditsShowInPlaceAndKeepTheUsersPlace)
 {
-#ifdef _WIN32
-    // Qt watches a folder on Windows for names and attributes only, not for a file's time or
-    // contents changing in place, so a touched file does not move until the folder is listed
-    // again: a known fault of the Windows program (docs/WINDOWS.md), which this test would show.
-    GTEST_SKIP() << "Qt does not tell of a touched file on Windows";
-#endif
     for (int i = 0; i < 10; ++i)
         Write("a" + std::to_string(i) + ".tga", 18);
     Write("c0.tga", 16);
